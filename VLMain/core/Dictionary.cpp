@@ -1,0 +1,166 @@
+#include "VLMain/core/Dictionary.h"
+
+#include "VLUtils/core/Collation.h"
+#include "VLUtils/core/TextRules.h"
+#include "data/BuiltinData.h"
+#include "platform/core/PlatformError.h"
+
+#include <algorithm>
+
+namespace vl {
+
+namespace {
+
+[[noreturn]] void ThrowListFull()
+{
+    throw PlatformError(QStringLiteral("Unable to insert a line"));
+}
+
+} // namespace
+
+qsizetype SortedTextList::Insert(const QString &row)
+{
+    // Rows mostly arrive in ascending order (the built-in data, the key lists): try the end first.
+    qsizetype place = rows_.size();
+    if (!rows_.isEmpty()) {
+        const int last = CompareNames(rows_.constLast(), row);
+        if (last == 0 && !acceptsEqualRows_)
+            return -1;
+        if (last > 0) {
+            const auto it = std::upper_bound(rows_.cbegin(), rows_.cend(), row, NameLess());
+            if (!acceptsEqualRows_ && it != rows_.cbegin() && CompareNames(*(it - 1), row) == 0)
+                return -1;
+            place = it - rows_.cbegin();
+        }
+    }
+    if (IsFull())
+        ThrowListFull();
+    rows_.insert(place, row);
+    return place;
+}
+
+qsizetype SortedTextList::IndexOf(QStringView text) const
+{
+    const auto it = std::lower_bound(rows_.cbegin(), rows_.cend(), text,
+                                     [](const QString &a, QStringView b) {
+                                         return CompareNames(a, b) < 0;
+                                     });
+    if (it == rows_.cend() || CompareNames(*it, text) != 0)
+        return -1;
+    return it - rows_.cbegin();
+}
+
+void TDictionary::SetBuiltinRows(const QStringList &rows)
+{
+    for (const QString &row : rows)
+        spellings_.Insert(row);
+}
+
+void TDictionary::LoadUserName(const QString &name)
+{
+    users_.Insert(name);
+    spellings_.Insert(name);
+}
+
+void TDictionary::BuildKeys()
+{
+    for (const QString &row : spellings_.rows())
+        keys_.Insert(UpperCase(row));
+}
+
+int TDictionary::FindName(QStringView text) const
+{
+    const QString key = UpperCase(text);
+    const qsizetype index = keys_.IndexOf(key);
+    // Equal under the collation means equal upper-case forms; confirm before the index is used
+    // on the spelling list.
+    if (index < 0 || keys_.at(index) != key || index >= spellings_.size())
+        return -1;
+    return static_cast<int>(index);
+}
+
+bool TDictionary::ContainsName(QStringView text) const
+{
+    return spellings_.IndexOf(text) >= 0;
+}
+
+void TDictionary::AddName(const QString &text)
+{
+    if (ContainsName(text))
+        return;
+    // Refuse before any list changes, so that a full list never leaves the three lists apart.
+    if (spellings_.IsFull() || keys_.IsFull() || users_.IsFull())
+        ThrowListFull();
+    users_.Insert(text);
+    spellings_.Insert(text);
+    keys_.Insert(UpperCase(text));
+}
+
+void SelfCheckNames(const QStringList &rows, SelfCheckPrompt &prompt, SelfCheckState &state)
+{
+    if (rows.isEmpty() || state.silenced)
+        return;
+    bool fault = false;
+    // Reports one fault; false when the user answered No and the check must stop.
+    const auto report = [&](const char16_t *opening, const QString &row) {
+        fault = true;
+        const QString message = QString::fromUtf16(opening) + row + u")." + u'\r'
+                                + u"Приложение не будет запущено. Продолжить проверку?";
+        if (!prompt.Continue(message)) {
+            state.silenced = true;
+            return false;
+        }
+        return true;
+    };
+    const auto finish = [&] { state.faultFound = state.faultFound || fault; };
+
+    // Test 1: neighbours with equal cores.
+    QString lastReported;
+    QString previous = UpperCase(ExtractNameCore(rows.first()));
+    for (qsizetype i = 1; i < rows.size(); ++i) {
+        QString key = UpperCase(ExtractNameCore(rows.at(i)));
+        if (key == previous) {
+            fault = true;
+            if (previous != lastReported) {
+                if (!report(u"Найдены повторяющиеся имена файлов (", rows.at(i)))
+                    return finish();
+                lastReported = previous;
+            }
+        }
+        previous = std::move(key);
+    }
+    // Test 2: a row that is not its own name core.
+    for (const QString &row : rows) {
+        const QString upper = UpperCase(row);
+        if (upper != ExtractNameCore(upper) && !report(u"Найдено избыточное имя файла (", row))
+            return finish();
+    }
+    // Test 3: a row shorter than two characters.
+    for (const QString &row : rows) {
+        if (CharCount(row) < 2 && !report(u"Найдено лишнее имя файла (", row))
+            return finish();
+    }
+    finish();
+}
+
+bool PrepareDictionaries(TDictionaries &dictionaries, SelfCheckPrompt &prompt,
+                         const std::function<void(TDictionaries &)> &loadUserNames)
+{
+    dictionaries.full.SetBuiltinRows(data::BuiltinFullNames());
+    dictionaries.names.SetBuiltinRows(data::BuiltinNames());
+    if (loadUserNames)
+        loadUserNames(dictionaries);
+    SelfCheckState state;
+    SelfCheckNames(dictionaries.full.Spellings(), prompt, state);
+    SelfCheckNames(dictionaries.names.Spellings(), prompt, state);
+    dictionaries.full.BuildKeys();
+    dictionaries.names.BuildKeys();
+    return state.faultFound;
+}
+
+NameToAdd NameToAddFor(const QString &caption, const QString &extension)
+{
+    return {caption.contains(u'.') && extension.isEmpty(), ExtractNameCore(caption)};
+}
+
+} // namespace vl

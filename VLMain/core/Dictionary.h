@@ -1,0 +1,112 @@
+#pragma once
+
+// The two name dictionaries. Each is three lists ordered by the collation: the spelling list
+// (the canonical spellings), the key list (the upper-case form of each spelling, row for row) and
+// the user list (the user's own additions, written to the user name file).
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+namespace vl {
+
+// A list of texts kept in ascending collation order.
+class SortedTextList
+{
+public:
+    // Rows at most; one more insertion raises "Unable to insert a line".
+    static constexpr qsizetype kCapacity = 1'000'000;
+
+    // A list that accepts equal rows puts a new row after those equal to it; one that does not
+    // drops the new row without notice.
+    explicit SortedTextList(bool acceptsEqualRows) : acceptsEqualRows_(acceptsEqualRows) {}
+
+    // The index at which the row now stands, or -1 when it was dropped.
+    qsizetype Insert(const QString &row);
+    // The index of a row equal to text under the collation, or -1.
+    qsizetype IndexOf(QStringView text) const;
+
+    qsizetype size() const { return rows_.size(); }
+    bool isEmpty() const { return rows_.isEmpty(); }
+    const QString &at(qsizetype i) const { return rows_.at(i); }
+    const QStringList &rows() const { return rows_; }
+    bool IsFull() const { return rows_.size() >= kCapacity; }
+
+private:
+    QStringList rows_;
+    bool acceptsEqualRows_;
+};
+
+class TDictionary
+{
+public:
+    TDictionary() = default;
+
+    // The built-in rows, stored before anything else.
+    void SetBuiltinRows(const QStringList &rows);
+    // A name from the user name file: into the user list and the spelling list, with no test.
+    void LoadUserName(const QString &name);
+    // Builds the key list from the spelling list.
+    void BuildKeys();
+
+    // Index in the key list of the upper-case form of text, or -1. Whole texts only.
+    int FindName(QStringView text) const;
+    QString SpellingAt(int index) const { return spellings_.at(index); }
+    // Whether the spelling list holds text, letter case ignored.
+    bool ContainsName(QStringView text) const;
+    // Adds text to the user, spelling and key lists unless the spelling list holds it already.
+    void AddName(const QString &text);
+
+    int Count() const { return static_cast<int>(spellings_.size()); }
+    const QStringList &Spellings() const { return spellings_.rows(); }
+    const QStringList &Keys() const { return keys_.rows(); }
+    const QStringList &UserList() const { return users_.rows(); }
+
+private:
+    SortedTextList spellings_{true};
+    SortedTextList keys_{false};
+    SortedTextList users_{false};
+};
+
+// Answers the self-check's messages: true for Yes (go on), false for No (stop asking).
+class SelfCheckPrompt
+{
+public:
+    virtual ~SelfCheckPrompt() = default;
+    virtual bool Continue(const QString &message) = 0;
+};
+
+inline constexpr char16_t kSelfCheckCaption[] = u"Ошибка самопроверки Vorlant";
+
+struct SelfCheckState
+{
+    bool faultFound = false; // a fault was found: the program must end after start-up
+    bool silenced = false;   // the user answered No: no further message is shown
+};
+
+// The three tests over one spelling list, in its order.
+void SelfCheckNames(const QStringList &rows, SelfCheckPrompt &prompt, SelfCheckState &state);
+
+struct TDictionaries
+{
+    TDictionary full;  // whole file names
+    TDictionary names; // name cores
+};
+
+// Fills both dictionaries with the built-in rows, loads the user's names through loadUserNames
+// (when given), runs the self-check over both and builds the key lists. Returns true when the
+// program must end after start-up.
+bool PrepareDictionaries(TDictionaries &dictionaries, SelfCheckPrompt &prompt,
+                         const std::function<void(TDictionaries &)> &loadUserNames = {});
+
+// The dictionary side of adding the name of a file item: which dictionary its caption goes to
+// and the text added (the name core of the caption).
+struct NameToAdd
+{
+    bool fullName = false;
+    QString text;
+};
+NameToAdd NameToAddFor(const QString &caption, const QString &extension);
+
+} // namespace vl

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <ostream>
+
+// Lets GoogleTest print Qt strings in its failure messages.
+QT_BEGIN_NAMESPACE
+void PrintTo(const QString &s, std::ostream *os);
+void PrintTo(const QStringList &s, std::ostream *os);
+void PrintTo(const QByteArray &s, std::ostream *os);
+QT_END_NAMESPACE
+
+namespace vl::test {
+
+inline QString U(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
+
+// A temporary folder for one test, with helpers to fill and read it.
+class TempFolder
+{
+public:
+    TempFolder();
+    // The folder's path with a trailing "/".
+    QString path() const;
+    QByteArray nativePath() const;
+    // Creates a file with the given name (bytes on disk) and contents.
+    void AddFile(const QByteArray &name, const QByteArray &contents = {}) const;
+    void AddFile(const QString &name, const QByteArray &contents = {}) const;
+    void AddFolder(const QString &name) const;
+    // The names in the folder, sorted byte-wise, without "." and "..".
+    QList<QByteArray> Names() const;
+    QByteArray Contents(const QByteArray &name) const;
+
+private:
+    QTemporaryDir dir_;
+};
+
+} // namespace vl::test
