@@ -1,0 +1,23 @@
+// The main of the GUI tests: one QApplication on the offscreen platform, a fixed locale, and the
+// dialog layer in test mode so that no test can wait on a modal window.
+
+#include "platform/gui/Dialogs.h"
+
+#include <QApplication>
+#include <QLocale>
+#include <QStandardPaths>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+int main(int argc, char **argv)
+{
+    ::setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    QLocale::setDefault(QLocale(QLocale::Russian, QLocale::Russia));
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    vl::Dialogs::EnableTestMode();
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
