@@ -1,0 +1,76 @@
+#pragma once
+
+// The file items as the rows of a table: column 0 the caption with its check mark, column 1 the
+// extension, column 2 the state text.
+
+#include "VLMain/core/FileItem.h"
+#include "VLMain/core/FileOrder.h"
+
+#include <QAbstractTableModel>
+#include <QList>
+
+#include <functional>
+
+namespace vl {
+
+class FileListModel : public QAbstractTableModel
+{
+    Q_OBJECT
+
+public:
+    enum Column { kCaptionColumn = 0, kExtensionColumn = 1, kStateColumn = 2, kColumnCount = 3 };
+
+    // Decides what a committed caption edit does; without one, the caption takes the text.
+    using EditHandler = std::function<void(int row, const QString &text)>;
+
+    explicit FileListModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = {}) const override;
+    int columnCount(const QModelIndex &parent = {}) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex &index) const override;
+    bool setData(const QModelIndex &index, const QVariant &value, int role) override;
+
+    void Clear();
+    void Append(FileItem item);
+    int size() const { return static_cast<int>(items_.size()); }
+    bool isEmpty() const { return items_.isEmpty(); }
+    const FileItem &at(int row) const { return items_.at(row); }
+    const QList<FileItem> &items() const { return items_; }
+    // Replaces one item and tells the views.
+    void SetItem(int row, FileItem item);
+
+    bool AnyChecked() const;
+    void SetAllChecked(bool checked);
+    void SetChecked(int row, bool checked);
+
+    // The list's own sort: stable, by CompareFileItems in the given mode.
+    void Sort(int mode, const SortFlags &flags);
+
+    void SetCaptionsEditable(bool editable);
+    bool CaptionsEditable() const { return editable_; }
+    void SetEditHandler(EditHandler handler) { editHandler_ = std::move(handler); }
+
+signals:
+    // A check box was toggled through the view.
+    void CheckToggled(int row);
+
+private:
+    QList<FileItem> items_;
+    bool editable_ = true;
+    EditHandler editHandler_;
+};
+
+} // namespace vl
+
+namespace vl {
+
+// A click on the header of column k (0 to 2): sorts with mode k + 1 in the direction that its
+// flag holds, inverts that flag and sets the other two.
+void SortByColumn(FileListModel &model, SortFlags &flags, int column);
+
+// The order after a rename pass: marked items first, then all flags set.
+void SortMarkedFirst(FileListModel &model, SortFlags &flags);
+
+} // namespace vl

@@ -1,0 +1,62 @@
+#include "VLMain/core/FolderScan.h"
+
+#include <QFile>
+
+namespace vl {
+
+QString WithSeparator(const QString &folder)
+{
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+FolderScanner::FolderScanner(FileListModel &model, SortFlags &flags, ScanHooks &hooks, FileSystem &fs)
+    : model_(model), flags_(flags), hooks_(hooks), fs_(fs)
+{
+}
+
+void FolderScanner::ScanFolder(const QString &folder)
+{
+    if (scanning_) {
+        pending_ = folder;
+        return;
+    }
+    scanning_ = true;
+    QString current = folder;
+    while (!ListOnce(current))
+        current = *std::exchange(pending_, std::nullopt);
+    scanning_ = false;
+
+    model_.Sort(kSortByCaption, flags_);
+    flags_.SortAscending[0] = !flags_.SortAscending[0];
+    hooks_.SetRenameButtonEnabled(!model_.isEmpty());
+}
+
+bool FolderScanner::ListOnce(const QString &folder)
+{
+    model_.Clear();
+    hooks_.SetAddButtonEnabled(false);
+    // Renaming while the folder is being read could list a renamed file twice.
+    hooks_.SetRenameButtonEnabled(false);
+
+    const QByteArray pattern = QFile::encodeName(WithSeparator(folder)) + "*.*";
+    const std::unique_ptr<DirectoryListing> listing = fs_.NewListing();
+    DirectoryEntry entry;
+    int result = listing->Start(pattern, 63, entry);
+    if (result != 0)
+        return true; // nothing to list; a failed start has released the listing
+    while (result == 0) {
+        if (entry.name != "." && IsPlainFile(entry.attributes)) {
+            model_.Append(MakeFileItem(entry.name));
+            hooks_.ProcessMessages();
+            if (pending_) {
+                listing->Close();
+                return false;
+            }
+        }
+        result = listing->Next(entry);
+    }
+    listing->Close();
+    return true;
+}
+
+} // namespace vl

@@ -1,0 +1,53 @@
+#pragma once
+
+// Reads the plain files directly in one folder into the file list, then sorts it by name part.
+
+#include "VLMain/core/FileListModel.h"
+#include "VLMain/core/FileOrder.h"
+#include "platform/core/FileSystem.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace vl {
+
+// What a scan needs of the window.
+class ScanHooks
+{
+public:
+    virtual ~ScanHooks() = default;
+    // Lets the waiting window messages through; called after each added item.
+    virtual void ProcessMessages() {}
+    virtual void SetAddButtonEnabled(bool) {}
+    virtual void SetRenameButtonEnabled(bool) {}
+};
+
+// Appends the platform's folder separator when the path does not end in one.
+QString WithSeparator(const QString &folder);
+
+class FolderScanner
+{
+public:
+    FolderScanner(FileListModel &model, SortFlags &flags, ScanHooks &hooks,
+                  FileSystem &fs = SystemFileSystem());
+
+    // Rebuilds the list from the folder. A scan requested while one is running (from inside its
+    // message processing) is not run inside it: the running scan drops what it has listed and
+    // starts over with the newest folder, so the list never mixes two listings.
+    void ScanFolder(const QString &folder);
+    bool IsScanning() const { return scanning_; }
+
+private:
+    // Lists one folder; false when a newer request took over.
+    bool ListOnce(const QString &folder);
+
+    FileListModel &model_;
+    SortFlags &flags_;
+    ScanHooks &hooks_;
+    FileSystem &fs_;
+    bool scanning_ = false;
+    std::optional<QString> pending_;
+};
+
+} // namespace vl

@@ -1,0 +1,69 @@
+#pragma once
+
+// The file system as the folder scan and the rename pass use it: a directory listing that yields
+// entries with attribute bits, and a rename that never replaces an existing file. Tests put in a
+// file system of their own to produce faults that a real folder cannot produce on demand.
+
+#include <QByteArray>
+#include <QList>
+
+#include <memory>
+
+namespace vl {
+
+// Attribute bits of a directory entry.
+enum Attribute : qint32 {
+    kAttrReadOnly = 1,
+    kAttrHidden = 2,
+    kAttrSystem = 4,
+    kAttrVolumeLabel = 8,
+    kAttrDirectory = 16,
+    kAttrArchive = 32,
+};
+
+// The attribute value by which a listing reports invalid attributes.
+inline constexpr qint32 kInvalidAttributes = -1;
+
+struct DirectoryEntry
+{
+    QByteArray name; // the name on disk, without the folder
+    qint32 attributes = 0;
+};
+
+// A listing of one folder. Start and Next give 0 and an entry, or an error code (errno; ENOENT
+// when no entry is left). Entries whose attributes share a bit with the exclusion set (the
+// hidden, system, volume-label and directory bits that the requested mask does not hold) are
+// passed over. Sockets, pipes and devices are never listed.
+class DirectoryListing
+{
+public:
+    virtual ~DirectoryListing() = default;
+    // pattern: the folder path followed by "*.*".
+    virtual int Start(const QByteArray &pattern, qint32 mask, DirectoryEntry &entry) = 0;
+    virtual int Next(DirectoryEntry &entry) = 0;
+    virtual void Close() = 0;
+};
+
+class FileSystem
+{
+public:
+    virtual ~FileSystem() = default;
+    virtual std::unique_ptr<DirectoryListing> NewListing() = 0;
+    // Renames folder/from to folder/to unless folder/to exists. 0, or the errno of the failure
+    // (EEXIST when the new name is taken).
+    virtual int RenameNoReplace(const QByteArray &folder, const QByteArray &from,
+                                const QByteArray &to) = 0;
+    // The names of every entry of a folder (without "." and ".."), or an errno.
+    virtual int ListNames(const QByteArray &folder, QList<QByteArray> &names) = 0;
+};
+
+// The real file system of this machine.
+FileSystem &SystemFileSystem();
+
+// Exclusion set of a requested attribute mask.
+qint32 ExclusionSet(qint32 mask);
+
+// Whether a listed entry is a plain file (not a directory, attributes valid).
+bool IsPlainFile(qint32 attributes);
+
+} // namespace vl

@@ -1,0 +1,246 @@
+#include "VLMain/core/FolderScan.h"
+
+#include "support/TestSupport.h"
+
+#include <QAbstractItemModelTester>
+#include <QCoreApplication>
+
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <functional>
+
+namespace vl {
+namespace {
+
+using test::TempFolder;
+using test::U;
+
+struct RecordingHooks : ScanHooks
+{
+    void ProcessMessages() override
+    {
+        ++processed;
+        if (onProcess)
+            onProcess();
+    }
+    void SetAddButtonEnabled(bool e) override { addEnabled = e; }
+    void SetRenameButtonEnabled(bool e) override { renameEnabled = e; }
+    int processed = 0;
+    bool addEnabled = true;
+    bool renameEnabled = false;
+    std::function<void()> onProcess;
+};
+
+struct Scan
+{
+    FileListModel model;
+    SortFlags flags;
+    RecordingHooks hooks;
+    QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
+    FolderScanner scanner{model, flags, hooks};
+
+    QStringList Captions() const
+    {
+        QStringList c;
+        for (const FileItem &i : model.items())
+            c << i.caption + u'|' + i.extension;
+        return c;
+    }
+};
+
+TEST(FolderScan, ListsThePlainFilesOfTheExampleFolder)
+{
+    TempFolder dir;
+    dir.AddFile(u"report.final.doc"_qs);
+    dir.AddFile(u"README"_qs);
+    dir.AddFile(u".profile"_qs);
+    dir.AddFolder(u"docs"_qs);
+    Scan s;
+    s.scanner.ScanFolder(dir.path());
+    ASSERT_EQ(s.model.size(), 3);
+    EXPECT_EQ(s.Captions(), (QStringList{u"|profile"_qs, u"README|"_qs, u"report.final|doc"_qs}));
+    for (const FileItem &item : s.model.items()) {
+        EXPECT_EQ(item.state, QString::fromUtf16(kStateUnprocessed));
+        EXPECT_FALSE(item.checked);
+    }
+    EXPECT_EQ(s.model.at(0).diskName, ".profile");
+    EXPECT_EQ(s.hooks.processed, 3); // once per added item, not per skipped entry
+    EXPECT_FALSE(s.hooks.addEnabled);
+    EXPECT_TRUE(s.hooks.renameEnabled);
+    EXPECT_FALSE(s.flags.SortAscending[0]); // the scan inverted the first flag
+    EXPECT_TRUE(s.flags.SortAscending[1]);
+}
+
+TEST(FolderScan, ListsHiddenReadOnlyAndLinkedFilesButNoSpecialFiles)
+{
+    TempFolder dir;
+    dir.AddFile(u".hidden"_qs);
+    dir.AddFile(u"locked.txt"_qs);
+    ::chmod(QByteArray(dir.nativePath() + "locked.txt").constData(), 0444);
+    dir.AddFolder(u"sub"_qs);
+    ASSERT_EQ(::symlink("locked.txt", QByteArray(dir.nativePath() + "link.txt").constData()), 0);
+    ASSERT_EQ(::symlink("nowhere", QByteArray(dir.nativePath() + "dangling").constData()), 0);
+    ASSERT_EQ(::symlink("sub", QByteArray(dir.nativePath() + "sublink").constData()), 0);
+    ASSERT_EQ(::mkfifo(QByteArray(dir.nativePath() + "pipe").constData(), 0644), 0);
+    const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un addr{};
+    addr.sun_family = AF_UNIX;
+    const QByteArray sockPath = dir.nativePath() + "sock";
+    if (sockPath.size() < static_cast<qsizetype>(sizeof addr.sun_path)) {
+        std::copy(sockPath.begin(), sockPath.end(), addr.sun_path);
+        ASSERT_EQ(::bind(sock, reinterpret_cast<sockaddr *>(&addr), sizeof addr), 0);
+    }
+    ::close(sock);
+
+    Scan s;
+    s.scanner.ScanFolder(dir.path());
+    EXPECT_EQ(s.Captions(), (QStringList{u"|hidden"_qs, u"dangling|"_qs, u"link|txt"_qs, u"locked|txt"_qs}));
+}
+
+TEST(FolderScan, EmptyMissingAndUnreadableFoldersGiveAnEmptyList)
+{
+    TempFolder empty;
+    TempFolder onlyFolders;
+    onlyFolders.AddFolder(u"a"_qs);
+    onlyFolders.AddFolder(u"b"_qs);
+    TempFolder withFile;
+    withFile.AddFile(u"plain"_qs);
+    const QString cases[] = {
+        empty.path(),
+        onlyFolders.path(),
+        empty.path() + u"missing/",
+        withFile.path() + u"plain/", // not a folder
+    };
+    for (const QString &folder : cases) {
+        Scan s;
+        s.hooks.renameEnabled = true;
+        s.scanner.ScanFolder(folder);
+        EXPECT_TRUE(s.model.isEmpty()) << folder.toStdString();
+        EXPECT_FALSE(s.hooks.renameEnabled) << folder.toStdString();
+        EXPECT_FALSE(s.flags.SortAscending[0]) << "the sort still runs and inverts the flag";
+    }
+}
+
+TEST(FolderScan, PathWithoutTrailingSeparatorIsSearchedAsWithOne)
+{
+    TempFolder dir;
+    dir.AddFile(u"a.txt"_qs);
+    QString path = dir.path();
+    path.chop(1);
+    Scan s;
+    s.scanner.ScanFolder(path);
+    EXPECT_EQ(s.Captions(), QStringList{u"a|txt"_qs});
+}
+
+TEST(FolderScan, NameThatIsNotUtf8KeepsItsBytes)
+{
+    TempFolder dir;
+    const QByteArray name("caf\xE9.TXT", 8); // Windows-1252 bytes, not UTF-8
+    dir.AddFile(name);
+    Scan s;
+    s.scanner.ScanFolder(dir.path());
+    ASSERT_EQ(s.model.size(), 1);
+    EXPECT_EQ(s.model.at(0).diskName, name);
+    EXPECT_FALSE(s.model.at(0).nameIsText);
+    EXPECT_EQ(s.model.at(0).caption, U("caf\xEF\xBF\xBD")); // shown with a replacement character
+}
+
+TEST(FolderScan, ScanRequestedDuringAScanRestartsWithTheNewFolder)
+{
+    TempFolder first;
+    TempFolder second;
+    for (int i = 0; i < 5; ++i)
+        first.AddFile(QString(u"first%1"_qs).arg(i));
+    second.AddFile(u"second.txt"_qs);
+    Scan s;
+    bool requested = false;
+    s.hooks.onProcess = [&] {
+        if (!requested) {
+            requested = true;
+            s.scanner.ScanFolder(second.path()); // as a folder choice in the message loop would
+            EXPECT_TRUE(s.scanner.IsScanning());
+        }
+    };
+    s.scanner.ScanFolder(first.path());
+    EXPECT_EQ(s.Captions(), QStringList{u"second|txt"_qs});
+    EXPECT_FALSE(s.scanner.IsScanning());
+    EXPECT_FALSE(s.flags.SortAscending[0]); // inverted once, by the scan that finished
+}
+
+// A listing that fails in the middle, to check that what was listed stays.
+class FailingListing final : public DirectoryListing
+{
+public:
+    int Start(const QByteArray &, qint32, DirectoryEntry &e) override { return Next(e); }
+    int Next(DirectoryEntry &e) override
+    {
+        if (n_ == 2)
+            return EIO;
+        e.name = n_++ == 0 ? "b.txt" : "a.txt";
+        e.attributes = kAttrArchive;
+        return 0;
+    }
+    void Close() override { closed = true; }
+    bool closed = false;
+
+private:
+    int n_ = 0;
+};
+
+class FailingFileSystem final : public FileSystem
+{
+public:
+    std::unique_ptr<DirectoryListing> NewListing() override { return std::make_unique<FailingListing>(); }
+    int RenameNoReplace(const QByteArray &, const QByteArray &, const QByteArray &) override { return EIO; }
+    int ListNames(const QByteArray &, QList<QByteArray> &) override { return EIO; }
+};
+
+TEST(FolderScan, ErrorInTheMiddleKeepsWhatWasListed)
+{
+    FileListModel model;
+    SortFlags flags;
+    RecordingHooks hooks;
+    FailingFileSystem fs;
+    FolderScanner scanner(model, flags, hooks, fs);
+    scanner.ScanFolder(u"/anywhere/"_qs);
+    ASSERT_EQ(model.size(), 2);
+    EXPECT_EQ(model.at(0).caption, u"a");
+    EXPECT_TRUE(hooks.renameEnabled);
+}
+
+TEST(DirectoryListing, AttributeMaskExcludesEntries)
+{
+    EXPECT_EQ(ExclusionSet(63), 0);
+    EXPECT_EQ(ExclusionSet(0), kAttrHidden | kAttrSystem | kAttrVolumeLabel | kAttrDirectory);
+    EXPECT_EQ(ExclusionSet(kAttrDirectory | kAttrReadOnly), kAttrHidden | kAttrSystem | kAttrVolumeLabel);
+    EXPECT_FALSE(IsPlainFile(-1));
+    EXPECT_FALSE(IsPlainFile(kAttrDirectory | kAttrHidden));
+    EXPECT_TRUE(IsPlainFile(kAttrHidden | kAttrSystem | kAttrReadOnly | kAttrArchive));
+    EXPECT_TRUE(IsPlainFile(0));
+
+    TempFolder dir;
+    dir.AddFile(u".hidden"_qs);
+    dir.AddFile(u"shown"_qs);
+    dir.AddFolder(u"sub"_qs);
+    const auto list = [&](qint32 mask) {
+        QStringList names;
+        auto listing = SystemFileSystem().NewListing();
+        DirectoryEntry e;
+        for (int r = listing->Start(dir.nativePath() + "*.*", mask, e); r == 0; r = listing->Next(e))
+            names << QString::fromUtf8(e.name);
+        names.sort();
+        return names;
+    };
+    EXPECT_EQ(list(63), (QStringList{u"."_qs, u".."_qs, u".hidden"_qs, u"shown"_qs, u"sub"_qs}));
+    EXPECT_EQ(list(0), QStringList{u"shown"_qs});
+    EXPECT_EQ(list(kAttrDirectory), (QStringList{u"."_qs, u".."_qs, u"shown"_qs, u"sub"_qs}));
+}
+
+} // namespace
+} // namespace vl
