@@ -1,0 +1,263 @@
+#include "VLMain/core/RenamePass.h"
+
+#include "VLUtils/core/Collation.h"
+#include "VLUtils/core/TextRules.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cmath>
+
+namespace vl {
+
+namespace {
+
+// The styled name in the form the rules build it: X + "." + e. On disk the dot goes when the
+// extension is empty and the listed name does not end in a dot, so «README» becomes «ReadMe».
+QString DiskForm(const QString &styled, const FileItem &item)
+{
+    if (styled.endsWith(u'.') && item.extension.isEmpty() && !item.diskName.endsWith('.'))
+        return styled.chopped(1);
+    return styled;
+}
+
+// The temporary name: the old name with its dot, followed by ".tmp" («README..tmp»).
+QByteArray TempNameFor(const FileItem &item)
+{
+    if (!item.diskName.contains('.'))
+        return item.diskName + "..tmp";
+    return item.diskName + ".tmp";
+}
+
+QString Quoted(const QString &name)
+{
+    return u'«' + name + u'»';
+}
+
+} // namespace
+
+bool SeenCores::Add(const QString &upperCore)
+{
+    for (const QString &core : cores_)
+        if (CompareNames(core, upperCore) == 0)
+            return false;
+    cores_.append(upperCore);
+    return true;
+}
+
+ItemPlan ClassifyItem(const FileItem &item, const TDictionaries &dictionaries, SeenCores &seen)
+{
+    const QString &n = item.caption;
+    const QString &ext = item.extension;
+    const QString e = LowerCase(ext);
+    const QString oldForm = n + u'.' + ext;
+    ItemPlan plan;
+    plan.state = QString::fromUtf16(kStateRecognised);
+    QString styled;
+
+    if (const int index = dictionaries.full.FindName(oldForm); index >= 0) {
+        plan.rule = RenameRule::WholeName;
+        styled = dictionaries.full.SpellingAt(index);
+        plan.caption = styled;
+        plan.captionAlways = true;
+    } else {
+        const NamePieces pieces = SplitNamePart(n);
+        const int row = pieces.core.isEmpty() ? -1 : dictionaries.names.FindName(pieces.core);
+        if (row >= 0) {
+            plan.rule = RenameRule::KnownCore;
+            const QString part = pieces.prefix + dictionaries.names.SpellingAt(row)
+                                 + NormalizeShtmlTail(pieces.suffix);
+            styled = part + u'.' + e;
+            plan.caption = part;
+            plan.extension = e;
+        } else {
+            const QString part = NormalizeShtmlTail(n);
+            styled = part + u'.' + e;
+            plan.extension = e;
+            if (CharCount(pieces.core) >= 2) {
+                plan.rule = RenameRule::UnknownCore;
+                plan.state = QString::fromUtf16(kStateUnrecognised);
+                plan.setMark = seen.Add(UpperCase(pieces.core));
+                plan.enablesAdd = true;
+                plan.caption = n; // the caption stays as it was
+            } else {
+                plan.rule = RenameRule::ShortCore;
+                plan.caption = part; // the name part as it will be on disk
+            }
+        }
+    }
+    // Compared with the name that the item's texts spell, so a caption edited in place keeps its
+    // file's spelling until its name is in a dictionary.
+    plan.newName = DiskForm(styled, item);
+    plan.rename = styled != oldForm && plan.newName.toUtf8() != item.diskName;
+    plan.tempName = TempNameFor(item);
+    return plan;
+}
+
+QString RefusalReason(const FileItem &item, const QString &newName)
+{
+    if (!item.nameIsText)
+        return QStringLiteral("имя файла записано не в кодировке UTF-8");
+    const QString old = QString::fromUtf8(item.diskName);
+    if (newName.isEmpty() || newName == u"." || newName == u".." || newName.contains(u'/')
+        || newName.contains(QChar(0)) || UpperCase(newName) != UpperCase(old)
+        || LowerCase(newName) != LowerCase(old))
+        return QStringLiteral("новое имя отличается от прежнего не только регистром букв");
+    return {};
+}
+
+QString DescribeError(int error)
+{
+    switch (error) {
+    case EEXIST:
+    case ENOTEMPTY:
+        return QStringLiteral("имя занято другим файлом");
+    case ENOENT:
+        return QStringLiteral("файл не найден: возможно, он удалён или переименован");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("нет прав на переименование в этой папке");
+    case EROFS:
+        return QStringLiteral("папка находится на диске только для чтения");
+    case ENAMETOOLONG:
+        return QStringLiteral("слишком длинное имя файла");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("на диске нет места");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("файл занят другой программой");
+    case EIO:
+        return QStringLiteral("ошибка ввода-вывода");
+    default:
+        return QStringLiteral("системная ошибка %1").arg(error);
+    }
+}
+
+RenameResult RenameInTwoSteps(FileSystem &fs, const QByteArray &folder, const QByteArray &oldName,
+                              const QByteArray &tempName, const QByteArray &newName)
+{
+    RenameResult result;
+    if (const int error = fs.RenameNoReplace(folder, oldName, tempName); error != 0) {
+        result.reason = error == EEXIST
+                            ? u"временное имя " + Quoted(QString::fromUtf8(tempName)) + u" занято"
+                            : DescribeError(error);
+        return result;
+    }
+    if (const int error = fs.RenameNoReplace(folder, tempName, newName); error != 0) {
+        result.reason = DescribeError(error);
+        if (fs.RenameNoReplace(folder, tempName, oldName) != 0) {
+            result.leftAtTemp = true;
+            result.reason += u"; файл остался под временным именем " + Quoted(QString::fromUtf8(tempName));
+        }
+        return result;
+    }
+    result.renamed = true;
+    return result;
+}
+
+QString ProgressTitle(const QString &folder, int index, int count)
+{
+    const long double share = static_cast<long double>(index) / static_cast<long double>(count);
+    const long long percent = std::llrint(share * 100.0L); // the default rounding: ties to even
+    return u"Переименование " + folder + u" (" + QString::number(percent) + u"%)";
+}
+
+PassReport RenameFiles(const QString &folder, FileListModel &files,
+                       const TDictionaries &dictionaries, FileSystem &fs, RenamePassHooks &hooks)
+{
+    PassReport report;
+    SeenCores seen;
+    const QByteArray folderBytes = QFile::encodeName(folder);
+    const int count = files.size();
+    QList<int> renamedRows;
+    for (int i = 0; i < count; ++i) {
+        hooks.BeforeItem(i, count, ProgressTitle(folder, i, count));
+        FileItem item = files.at(i);
+        const ItemPlan plan = ClassifyItem(item, dictionaries, seen);
+        item.state = plan.state;
+        item.failure.clear();
+        if (plan.setMark)
+            item.checked = true;
+        if (plan.enablesAdd)
+            hooks.UnknownNameMet();
+        if (plan.captionAlways) {
+            item.caption = plan.caption;
+            item.extension = plan.extension;
+        }
+        if (plan.rename) {
+            QString reason = RefusalReason(item, plan.newName);
+            if (reason.isEmpty()) {
+                const RenameResult result = RenameInTwoSteps(fs, folderBytes, item.diskName,
+                                                             plan.tempName, plan.newName.toUtf8());
+                if (result.renamed) {
+                    item.diskName = plan.newName.toUtf8();
+                    item.caption = plan.caption;
+                    item.extension = plan.extension;
+                    renamedRows.append(i);
+                    ++report.renamed;
+                } else {
+                    reason = result.reason;
+                    if (result.leftAtTemp)
+                        item.diskName = plan.tempName;
+                }
+            }
+            if (!reason.isEmpty()) {
+                const FileItem onDisk = MakeFileItem(item.diskName);
+                item.caption = onDisk.caption;
+                item.extension = onDisk.extension;
+                item.state = QString::fromUtf16(kStateNotRenamed);
+                item.failure = reason;
+                ++report.failed;
+                report.failures.append(Quoted(QString::fromUtf8(files.at(i).diskName)) + u": " + reason);
+            }
+        } else if (plan.rule == RenameRule::ShortCore) {
+            item.caption = plan.caption;
+        }
+        files.SetItem(i, std::move(item));
+    }
+
+    // Some file systems report success for a case-only rename and keep the old spelling: one
+    // listing confirms that every renamed file is there under exactly its new name.
+    if (!renamedRows.isEmpty()) {
+        QList<QByteArray> names;
+        if (fs.ListNames(folderBytes, names) == 0) {
+            const QSet<QByteArray> present(names.cbegin(), names.cend());
+            for (const int row : renamedRows) {
+                FileItem item = files.at(row);
+                if (present.contains(item.diskName))
+                    continue;
+                const QString wanted = UpperCase(QString::fromUtf8(item.diskName));
+                for (const QByteArray &name : names) {
+                    if (UpperCase(QString::fromUtf8(name)) == wanted) {
+                        const FileItem onDisk = MakeFileItem(name);
+                        item.diskName = name;
+                        item.caption = onDisk.caption;
+                        item.extension = onDisk.extension;
+                        break;
+                    }
+                }
+                item.state = QString::fromUtf16(kStateNotRenamed);
+                item.failure = QStringLiteral("файловая система не сохранила новое написание имени");
+                --report.renamed;
+                ++report.failed;
+                report.failures.append(Quoted(QString::fromUtf8(item.diskName)) + u": " + item.failure);
+                files.SetItem(row, std::move(item));
+            }
+        }
+    }
+    return report;
+}
+
+QString FailureMessage(const PassReport &report)
+{
+    constexpr int kShown = 5;
+    QString text = u"Не удалось переименовать файлов: " + QString::number(report.failed) + u'.';
+    for (int i = 0; i < report.failures.size() && i < kShown; ++i)
+        text += u'\n' + report.failures.at(i);
+    if (report.failures.size() > kShown)
+        text += u"\n…";
+    return text;
+}
+
+} // namespace vl

@@ -1,0 +1,99 @@
+#pragma once
+
+// The rename pass: every file item is classified against the two dictionaries and its file
+// renamed to its styled name, in two steps through a temporary name, never replacing a file.
+
+#include "VLMain/core/Dictionary.h"
+#include "VLMain/core/FileListModel.h"
+#include "platform/core/FileSystem.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace vl {
+
+enum class RenameRule {
+    WholeName = 1,    // the whole file name is in the full-name dictionary
+    KnownCore = 2,    // the name core is in the name dictionary
+    UnknownCore = 3,  // a core of two or more characters that neither dictionary holds
+    ShortCore = 4,    // no core, or a one-character core that the name dictionary lacks
+};
+
+// The upper-case forms of the unknown cores met so far in one pass, searched front to back.
+class SeenCores
+{
+public:
+    // True when the core was new (and is now remembered).
+    bool Add(const QString &upperCore);
+
+private:
+    QStringList cores_;
+};
+
+// What the pass decides for one item before it touches the disk.
+struct ItemPlan
+{
+    RenameRule rule = RenameRule::ShortCore;
+    QString state;
+    bool setMark = false;   // the first unknown item of its core
+    bool enablesAdd = false;
+    bool rename = false;    // the styled name differs from the listed one
+    QString newName;        // the file's new name on disk
+    QByteArray tempName;    // the temporary name of the first step
+    // What the item shows: after a successful rename, or (rule 1) in any case.
+    QString caption;
+    QString extension;
+    bool captionAlways = false; // rule 1 writes caption and extension before the rename
+};
+
+ItemPlan ClassifyItem(const FileItem &item, const TDictionaries &dictionaries, SeenCores &seen);
+
+// Why a rename may not be tried: empty when the rename only changes letter case and the new name
+// is a safe file name.
+QString RefusalReason(const FileItem &item, const QString &newName);
+
+// The result of one two-step rename.
+struct RenameResult
+{
+    bool renamed = false;
+    QString reason;     // why it failed, in the user's language
+    bool leftAtTemp = false; // the file could not be moved back and still has the temporary name
+};
+
+RenameResult RenameInTwoSteps(FileSystem &fs, const QByteArray &folder, const QByteArray &oldName,
+                              const QByteArray &tempName, const QByteArray &newName);
+
+// "Переименование " + folder + " (" + p + "%)", p being index / count in per cent, rounded to the
+// nearest integer with ties to even.
+QString ProgressTitle(const QString &folder, int index, int count);
+
+// A failure reason for an errno of the rename calls.
+QString DescribeError(int error);
+
+class RenamePassHooks
+{
+public:
+    virtual ~RenamePassHooks() = default;
+    // Called before each item: show the title, step the progress bar, let messages through.
+    virtual void BeforeItem(int index, int count, const QString &title) = 0;
+    // Rule 3 met an unknown name.
+    virtual void UnknownNameMet() {}
+};
+
+struct PassReport
+{
+    int renamed = 0;
+    int failed = 0;
+    QStringList failures; // "«name»: reason", in list order
+};
+
+// Runs the pass over every item of the list in its current order. folder ends in "/".
+PassReport RenameFiles(const QString &folder, FileListModel &files,
+                       const TDictionaries &dictionaries, FileSystem &fs, RenamePassHooks &hooks);
+
+// The message shown after a pass in which some renames failed.
+QString FailureMessage(const PassReport &report);
+
+inline constexpr char16_t kRenameCaption[] = u"Переименование файлов";
+
+} // namespace vl

@@ -1,0 +1,333 @@
+#include "VLMain/core/RenamePass.h"
+
+#include "VLMain/core/FolderScan.h"
+#include "VLUtils/core/TextRules.h"
+
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <QMap>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <functional>
+
+namespace vl {
+namespace {
+
+using test::TempFolder;
+using test::U;
+
+class NoPrompt : public SelfCheckPrompt
+{
+public:
+    bool Continue(const QString &) override { return true; }
+};
+
+const TDictionaries &BuiltinDictionaries()
+{
+    static const TDictionaries dictionaries = [] {
+        TDictionaries d;
+        NoPrompt prompt;
+        PrepareDictionaries(d, prompt);
+        return d;
+    }();
+    return dictionaries;
+}
+
+struct TitleHooks : RenamePassHooks
+{
+    void BeforeItem(int, int, const QString &title) override { titles << title; }
+    QStringList titles;
+};
+
+// The real file system, with every rename recorded and chosen renames made to fail.
+class RecordingFileSystem : public FileSystem
+{
+public:
+    std::unique_ptr<DirectoryListing> NewListing() override { return SystemFileSystem().NewListing(); }
+    int RenameNoReplace(const QByteArray &folder, const QByteArray &from, const QByteArray &to) override
+    {
+        calls << QString::fromUtf8(from + " -> " + to);
+        if (fail && fail(from, to))
+            return failWith;
+        if (keepOldSpelling && from.endsWith(".tmp")) {
+            // Reports success for the case-only step but puts the old spelling back.
+            const QByteArray old = from.chopped(4);
+            return SystemFileSystem().RenameNoReplace(folder, from, old.endsWith("..") ? old.chopped(1) : old);
+        }
+        return SystemFileSystem().RenameNoReplace(folder, from, to);
+    }
+    int ListNames(const QByteArray &folder, QList<QByteArray> &names) override
+    {
+        return SystemFileSystem().ListNames(folder, names);
+    }
+    QStringList calls;
+    std::function<bool(const QByteArray &from, const QByteArray &to)> fail;
+    int failWith = EIO;
+    bool keepOldSpelling = false;
+};
+
+// Lists the given disk names into a model in exactly that order.
+void Fill(FileListModel &model, const QList<QByteArray> &names)
+{
+    for (const QByteArray &n : names)
+        model.Append(MakeFileItem(n));
+}
+
+PassReport Pass(const TempFolder &dir, FileListModel &model, FileSystem &fs = SystemFileSystem())
+{
+    TitleHooks hooks;
+    return RenameFiles(dir.path(), model, BuiltinDictionaries(), fs, hooks);
+}
+
+TEST(RenamePass, WorkedExamples)
+{
+    struct Row
+    {
+        const char *file;
+        const char *newFile;
+        const char *caption;
+        const char *extension;
+        const char16_t *state;
+        bool checked;
+    };
+    const Row rows[] = {
+        {"READ.ME", "Read.Me", "Read.Me", "", kStateRecognised, false},
+        {"setup.EXE", "Setup.exe", "Setup", "exe", kStateRecognised, false},
+        {"01-readme-2.TXT", "01-ReadMe-2.txt", "01-ReadMe-2", "txt", kStateRecognised, false},
+        {"INDEX.SHTML.RU", "Index.shtml.ru", "Index.shtml", "ru", kStateRecognised, false},
+        {"ReadMe.txt", "ReadMe.txt", "ReadMe", "txt", kStateRecognised, false},
+        {"README", "ReadMe", "ReadMe", "", kStateRecognised, false},
+        {"Kvartal.DOC", "Kvartal.doc", "Kvartal", "doc", kStateUnrecognised, true},
+        {"kvartal-2.doc", "kvartal-2.doc", "kvartal-2", "doc", kStateUnrecognised, false},
+        {"1.JPG", "1.jpg", "1", "jpg", kStateRecognised, false},
+    };
+    TempFolder dir;
+    FileListModel model;
+    QList<QByteArray> before, after;
+    for (const Row &r : rows) {
+        dir.AddFile(QByteArray(r.file), QByteArray("contents of ") + r.file);
+        before << r.file;
+        after << r.newFile;
+    }
+    Fill(model, before);
+    const PassReport report = Pass(dir, model);
+    EXPECT_EQ(report.failed, 0);
+    std::sort(after.begin(), after.end());
+    EXPECT_EQ(dir.Names(), after);
+    for (int i = 0; i < model.size(); ++i) {
+        const FileItem &item = model.at(i);
+        const Row &r = rows[i];
+        EXPECT_EQ(item.caption, U(r.caption)) << r.file;
+        EXPECT_EQ(item.extension, U(r.extension)) << r.file;
+        EXPECT_EQ(item.state, QString::fromUtf16(r.state)) << r.file;
+        EXPECT_EQ(item.checked, r.checked) << r.file;
+        EXPECT_EQ(item.diskName, QByteArray(r.newFile)) << r.file;
+        EXPECT_EQ(dir.Contents(r.newFile), QByteArray("contents of ") + r.file);
+    }
+}
+
+TEST(RenamePass, RenamesThroughTheTemporaryNameOnlyWhenNeeded)
+{
+    TempFolder dir;
+    for (const char *f : {"ReadMe.TXT", "README", "ReadMe.doc", "Read.Me", "trailing."})
+        dir.AddFile(QByteArray(f));
+    FileListModel model;
+    Fill(model, {"ReadMe.TXT", "README", "ReadMe.doc", "Read.Me", "trailing."});
+    RecordingFileSystem fs;
+    Pass(dir, model, fs);
+    EXPECT_EQ(fs.calls, (QStringList{u"ReadMe.TXT -> ReadMe.TXT.tmp"_qs, u"ReadMe.TXT.tmp -> ReadMe.txt"_qs,
+                                     u"README -> README..tmp"_qs, u"README..tmp -> ReadMe"_qs}));
+    // Rule 1 shows the row's spelling and empties the extension even without a rename.
+    EXPECT_EQ(model.at(3).caption, u"Read.Me");
+    EXPECT_EQ(model.at(3).extension, u"");
+    // An unknown name that ends in a dot keeps it.
+    EXPECT_EQ(model.at(4).diskName, "trailing.");
+    EXPECT_FALSE(dir.Names().contains("ReadMe.doc.tmp"));
+
+    // A second pass over the same list renames nothing.
+    fs.calls.clear();
+    const PassReport again = Pass(dir, model, fs);
+    EXPECT_TRUE(fs.calls.isEmpty()) << fs.calls.join(u", ").toStdString();
+    EXPECT_EQ(again.failed, 0);
+    EXPECT_EQ(model.at(3).state, QString::fromUtf16(kStateUnrecognised)); // «READ.ME.» is no whole name
+}
+
+TEST(RenamePass, MarksOnlyTheFirstItemOfAnUnknownCore)
+{
+    TempFolder dir;
+    FileListModel model;
+    Fill(model, {"Zork.txt", "zork-1.txt", "ZORK_2.txt", "Blarg.txt"});
+    FileItem userMarked = model.at(2);
+    userMarked.checked = true;
+    model.SetItem(2, userMarked);
+    for (const char *f : {"Zork.txt", "zork-1.txt", "ZORK_2.txt", "Blarg.txt"})
+        dir.AddFile(QByteArray(f));
+    Pass(dir, model);
+    EXPECT_TRUE(model.at(0).checked);
+    EXPECT_FALSE(model.at(1).checked);
+    EXPECT_TRUE(model.at(2).checked); // the user's mark stays
+    EXPECT_TRUE(model.at(3).checked);
+}
+
+TEST(RenamePass, EditedCaptions)
+{
+    TempFolder dir;
+    dir.AddFile(QByteArray("mytool.txt"));
+    dir.AddFile(QByteArray("readme.TXT"));
+    FileListModel model;
+    Fill(model, {"mytool.txt", "readme.TXT"});
+    FileItem a = model.at(0), b = model.at(1);
+    a.caption = u"MyTool"_qs; // an unknown name in another case: the file keeps its spelling
+    b.caption = u"rEaDmE"_qs; // a known one goes to the dictionary's spelling whatever the edit
+    model.SetItem(0, a);
+    model.SetItem(1, b);
+    Pass(dir, model);
+    EXPECT_EQ(dir.Names(), (QList<QByteArray>{"ReadMe.txt", "mytool.txt"}));
+}
+
+TEST(RenamePass, ShtmlAndDotFiles)
+{
+    TempFolder dir;
+    for (const char *f : {".HTACCESS", "FOO.SHTML.RU", "x.TXT", "INDEX.SHTML"})
+        dir.AddFile(QByteArray(f));
+    FileListModel model;
+    Fill(model, {".HTACCESS", "FOO.SHTML.RU", "x.TXT", "INDEX.SHTML"});
+    Pass(dir, model);
+    EXPECT_EQ(dir.Names(), (QList<QByteArray>{".htaccess", "FOO.shtml.ru", "Index.shtml", "x.txt"}));
+    EXPECT_EQ(model.at(0).state, QString::fromUtf16(kStateRecognised));
+    EXPECT_EQ(model.at(0).caption, u"");
+    EXPECT_EQ(model.at(2).caption, u"x"); // a one-letter core: the caption shows the disk's letters
+}
+
+TEST(RenamePass, ProgressTitles)
+{
+    const auto percents = [](int count) {
+        QStringList t;
+        for (int i = 0; i < count; ++i)
+            t << ProgressTitle(u"/f/"_qs, i, count);
+        return t;
+    };
+    EXPECT_EQ(percents(8), (QStringList{u"Переименование /f/ (0%)"_qs, u"Переименование /f/ (12%)"_qs,
+                                        u"Переименование /f/ (25%)"_qs, u"Переименование /f/ (38%)"_qs,
+                                        u"Переименование /f/ (50%)"_qs, u"Переименование /f/ (62%)"_qs,
+                                        u"Переименование /f/ (75%)"_qs, u"Переименование /f/ (88%)"_qs}));
+    EXPECT_EQ(percents(3), (QStringList{u"Переименование /f/ (0%)"_qs, u"Переименование /f/ (33%)"_qs,
+                                        u"Переименование /f/ (67%)"_qs}));
+    EXPECT_EQ(percents(1), QStringList{u"Переименование /f/ (0%)"_qs});
+}
+
+// Each fault leaves every file with its contents, and shows the failure on the item.
+TEST(RenamePass, FaultsLoseNothingAndAreShown)
+{
+    struct Case
+    {
+        const char *title;
+        QList<QByteArray> files;     // on disk before
+        QList<QByteArray> listed;    // the items
+        std::function<void(RecordingFileSystem &, const TempFolder &)> arrange;
+        QList<QByteArray> expected;  // on disk after
+    };
+    const QByteArray longName = QByteArray(251, 'a') + ".TXT"; // 255 bytes: ".tmp" is too long
+    const Case cases[] = {
+        {"target taken by another file",
+         {"readme.TXT", "ReadMe.txt"}, {"readme.TXT"}, nullptr, {"ReadMe.txt", "readme.TXT"}},
+        {"temporary name taken",
+         {"readme.TXT", "readme.TXT.tmp"}, {"readme.TXT"}, nullptr, {"readme.TXT", "readme.TXT.tmp"}},
+        {"file gone since the scan", {}, {"readme.TXT"}, nullptr, {}},
+        {"name too long for the temporary name", {longName}, {longName}, nullptr, {longName}},
+        {"second step fails: back under the old name",
+         {"readme.TXT"}, {"readme.TXT"},
+         [](RecordingFileSystem &fs, const TempFolder &) {
+             fs.fail = [](const QByteArray &from, const QByteArray &to) {
+                 return from.endsWith(".tmp") && !to.endsWith("TXT");
+             };
+         },
+         {"readme.TXT"}},
+        {"no write permission",
+         {"readme.TXT"}, {"readme.TXT"},
+         [](RecordingFileSystem &fs, const TempFolder &) {
+             fs.fail = [](const QByteArray &, const QByteArray &) { return true; };
+             fs.failWith = EACCES;
+         },
+         {"readme.TXT"}},
+        {"success reported, old spelling kept",
+         {"readme.TXT"}, {"readme.TXT"},
+         [](RecordingFileSystem &fs, const TempFolder &) { fs.keepOldSpelling = true; },
+         {"readme.TXT"}},
+    };
+    for (const Case &c : cases) {
+        TempFolder dir;
+        for (const QByteArray &f : c.files)
+            dir.AddFile(f, "data:" + f);
+        FileListModel model;
+        Fill(model, c.listed);
+        RecordingFileSystem fs;
+        if (c.arrange)
+            c.arrange(fs, dir);
+        const PassReport report = Pass(dir, model, fs);
+        EXPECT_EQ(dir.Names(), c.expected) << c.title;
+        for (const QByteArray &f : c.files)
+            EXPECT_EQ(dir.Contents(f), "data:" + f) << c.title;
+        EXPECT_EQ(report.failed, 1) << c.title;
+        EXPECT_EQ(model.at(0).state, QString::fromUtf16(kStateNotRenamed)) << c.title;
+        EXPECT_FALSE(model.at(0).failure.isEmpty()) << c.title;
+        EXPECT_EQ(model.at(0).caption + u'.' + model.at(0).extension, QString::fromUtf8(model.at(0).diskName))
+            << c.title << ": the item shows its name on disk";
+        EXPECT_TRUE(FailureMessage(report).startsWith(U("Не удалось переименовать файлов: 1.")));
+    }
+}
+
+// A folder whose names compare without regard to case, like a case-insensitive file system.
+class CaseInsensitiveFileSystem : public FileSystem
+{
+public:
+    QMap<QString, QByteArray> files; // upper-case name -> name as stored
+    std::unique_ptr<DirectoryListing> NewListing() override { return nullptr; }
+    int RenameNoReplace(const QByteArray &, const QByteArray &from, const QByteArray &to) override
+    {
+        const QString f = UpperCase(QString::fromUtf8(from)), t = UpperCase(QString::fromUtf8(to));
+        if (!files.contains(f))
+            return ENOENT;
+        if (files.contains(t))
+            return EEXIST; // also for a case-only rename: the name is "taken" by the file itself
+        files.remove(f);
+        files.insert(t, to);
+        return 0;
+    }
+    int ListNames(const QByteArray &, QList<QByteArray> &names) override
+    {
+        names = files.values();
+        return 0;
+    }
+};
+
+TEST(RenamePass, CaseOnlyRenameWorksOnACaseInsensitiveFileSystem)
+{
+    CaseInsensitiveFileSystem fs;
+    fs.files.insert(u"README.TXT"_qs, "readme.TXT");
+    fs.files.insert(u"SETUP.EXE"_qs, "SETUP.EXE");
+    FileListModel model;
+    Fill(model, {"readme.TXT"});
+    TitleHooks hooks;
+    const PassReport report = RenameFiles(u"/x/"_qs, model, BuiltinDictionaries(), fs, hooks);
+    EXPECT_EQ(report.failed, 0);
+    EXPECT_EQ(fs.files.value(u"README.TXT"_qs), "ReadMe.txt");
+    EXPECT_EQ(fs.files.value(u"SETUP.EXE"_qs), "SETUP.EXE");
+    EXPECT_EQ(fs.files.size(), 2);
+}
+
+TEST(RenamePass, RefusesRenamesThatChangeMoreThanCase)
+{
+    FileItem item = MakeFileItem("readme.txt");
+    EXPECT_TRUE(RefusalReason(item, u"ReadMe.txt"_qs).isEmpty());
+    for (const QString &bad : {u"Read_Me.txt"_qs, u"../readme.txt"_qs, u"readme.txt/"_qs, u"."_qs, u""_qs})
+        EXPECT_FALSE(RefusalReason(item, bad).isEmpty()) << bad.toStdString();
+    const FileItem notText = MakeFileItem(QByteArray("caf\xE9.TXT"));
+    EXPECT_FALSE(RefusalReason(notText, u"caf\uFFFD.txt"_qs).isEmpty());
+}
+
+} // namespace
+} // namespace vl
