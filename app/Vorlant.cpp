@@ -1,4 +1,27 @@
-int main()
+// The program entry: the application object with its title, the main window, the message loop.
+
+#include "VLMain/gui/MainForm.h"
+#include "VLUtils/core/VersionInfo.h"
+#include "platform/gui/AppWindow.h"
+
+#include <QStringList>
+
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char **argv)
 {
-    return 0;
+    if (argc > 1 && std::strcmp(argv[1], "--version") == 0) {
+        std::printf("Vorlant %s\n", vl::ProgramVersion().toUtf8().constData());
+        return 0;
+    }
+    vl::VorlantApplication app(argc, argv);
+    vl::ApplicationTitle::Set(QString::fromUtf16(vl::kProgramTitle));
+
+    vl::MainFormOptions options;
+    options.arguments = QCoreApplication::arguments().mid(1);
+    vl::TMainForm window(std::move(options));
+    window.show();
+    const int status = app.exec();
+    return window.EndRequested() ? 1 : status;
 }

@@ -1,0 +1,54 @@
+#include "VLMain/core/NameEditing.h"
+
+#include "VLUtils/core/TextRules.h"
+
+namespace vl {
+
+bool ApplyCaptionEdit(FileItem &item, const QString &text)
+{
+    const QString upperNew = UpperCase(text);
+    const QString upperCaption = UpperCase(item.caption);
+    const QString upperWhole =
+        item.extension.isEmpty() ? upperCaption : upperCaption + u'.' + UpperCase(item.extension);
+    if (upperNew != upperCaption && upperNew != upperWhole)
+        return false;
+    item.checked = true;
+    item.caption = text;
+    if (upperNew != upperCaption)
+        item.extension.clear();
+    return true;
+}
+
+QString AddRefusalReason(const QString &core)
+{
+    if (core.isEmpty())
+        return QStringLiteral("в имени нет ни одной буквы");
+    if (CharCount(core) < 2)
+        return QStringLiteral("имя из одной буквы");
+    if (ExtractNameCore(core) != core)
+        return QStringLiteral("имя оканчивается на .shtml");
+    return {};
+}
+
+AddReport AddMarkedNames(QList<FileItem> &items, TDictionaries &dictionaries)
+{
+    AddReport report;
+    for (FileItem &item : items) {
+        if (!item.checked)
+            continue;
+        const NameToAdd name = NameToAddFor(item.caption, item.extension);
+        if (const QString reason = AddRefusalReason(name.text); !reason.isEmpty()) {
+            report.refused.append(u'«' + item.caption + u"»: " + reason);
+            continue;
+        }
+        TDictionary &dictionary = name.fullName ? dictionaries.full : dictionaries.names;
+        const int before = dictionary.Count();
+        dictionary.AddName(name.text);
+        report.added += dictionary.Count() - before;
+        item.checked = false;
+        item.state = QString::fromUtf16(kStateAdded);
+    }
+    return report;
+}
+
+} // namespace vl

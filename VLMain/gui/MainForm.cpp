@@ -1,0 +1,259 @@
+#include "VLMain/gui/MainForm.h"
+
+#include "VLMain/core/NameEditing.h"
+#include "VLMain/core/UserNames.h"
+#include "VLMain/gui/FilesListView.h"
+#include "VLUtils/gui/AboutBox.h"
+#include "VLUtils/gui/FolderPicker.h"
+#include "platform/core/PlatformError.h"
+#include "platform/gui/AppWindow.h"
+#include "platform/gui/Dialogs.h"
+
+#include <QCloseEvent>
+#include <QDateTime>
+#include <QDir>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QScreen>
+#include <QStringListModel>
+#include <QTimer>
+#include <QToolButton>
+
+#include <unistd.h>
+
+namespace vl {
+
+TMainForm *MainForm = nullptr;
+
+namespace {
+
+// Shows the self-check's faults in message boxes: error icon, Yes and No, Yes the default.
+class MessageBoxPrompt final : public SelfCheckPrompt
+{
+public:
+    bool Continue(const QString &message) override
+    {
+        MessageRequest request;
+        request.caption = QString::fromUtf16(kSelfCheckCaption);
+        request.text = message;
+        request.icon = MessageIcon::Error;
+        request.buttons = MessageButtons::YesNo;
+        request.defaultAnswer = MessageAnswer::Yes;
+        return Dialogs::ShowMessage(request) == MessageAnswer::Yes;
+    }
+};
+
+
+// Time between two rounds of message processing in the long loops: often enough for the window
+// to repaint and the title to show the progress, rarely enough not to slow large folders down.
+constexpr qint64 kProcessIntervalMs = 15;
+
+} // namespace
+
+TMainForm::TMainForm(MainFormOptions options, QWidget *parent)
+    : QWidget(parent),
+      options_(std::move(options)),
+      fs_(options_.fileSystem ? *options_.fileSystem : SystemFileSystem()),
+      scanner_(files_, flags_, *this, fs_)
+{
+    MainForm = this;
+    setWindowTitle(QString::fromUtf16(kMainCaption));
+    CreateControls();
+    FormCreate();
+}
+
+TMainForm::~TMainForm()
+{
+    FormDestroy();
+    if (MainForm == this)
+        MainForm = nullptr;
+}
+
+QString TMainForm::UserNamesFile() const
+{
+    return options_.userNamesPath.isEmpty() ? UserNamesPath() : options_.userNamesPath;
+}
+
+void TMainForm::FormCreate()
+{
+    PrepareDictionaries();
+    flags_.SetAll();
+    windowMenu_ = std::make_unique<WindowMenu>(this);
+    windowMenu_->AppendSeparator();
+    windowMenu_->AppendItem(QStringLiteral("&О программе"), kCommandAbout);
+    InstallMessageHook([this](QObject *receiver, QEvent *event, bool &handled) {
+        AppMessage(receiver, event, handled);
+    });
+    ApplicationTitle::Attach(this, QString::fromUtf16(kMainCaption));
+    if (endRequested_) {
+        // The end takes effect once start-up is over, when the message loop takes the request.
+        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
+    }
+}
+
+void TMainForm::PrepareDictionaries()
+{
+    MessageBoxPrompt prompt;
+    std::function<void(TDictionaries &)> load;
+    if (options_.loadUserNames) {
+        const QString path = UserNamesFile();
+        load = [path](TDictionaries &d) { LoadUserNames(d, path); };
+    }
+    endRequested_ = vl::PrepareDictionaries(dictionaries_, prompt, load);
+    RefreshDictionaryViews();
+}
+
+void TMainForm::RefreshDictionaryViews()
+{
+    fullModel_->setStringList(dictionaries_.full.Spellings());
+    namesModel_->setStringList(dictionaries_.names.Spellings());
+}
+
+void TMainForm::AppMessage(QObject *, QEvent *event, bool &handled)
+{
+    if (event->type() == SystemCommandEvent::EventType()
+        && static_cast<SystemCommandEvent *>(event)->command() == kCommandAbout)
+        ShowAboutBox(dictionaries_.full.Count(), dictionaries_.names.Count());
+    handled = false;
+}
+
+bool TMainForm::event(QEvent *event)
+{
+    if (event->type() == SystemCommandEvent::EventType()) {
+        windowMenu_->Perform(static_cast<SystemCommandEvent *>(event)->command());
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+void TMainForm::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (shown_)
+        return;
+    shown_ = true;
+    // Centred on the screen at first show.
+    if (const QScreen *screen = this->screen()) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+    FormShow();
+}
+
+void TMainForm::FormShow()
+{
+    if (options_.arguments.isEmpty() || options_.arguments.first().isEmpty()) {
+        FolderEdit->setFocus();
+        return;
+    }
+    QString folder = options_.arguments.first();
+    if (!QDir::isAbsolutePath(folder)) {
+        folder = WithSeparator(QDir::currentPath()) + folder;
+        if (::chdir(QFile::encodeName(folder).constData()) == 0)
+            folder = QDir::currentPath();
+    }
+    FolderEdit->setText(WithSeparator(folder));
+    flags_.SetAll();
+    ScanFolder(FolderEdit->text());
+    if (RenameButton->isEnabled())
+        RenameButton->setFocus();
+    else
+        FolderEdit->setFocus();
+}
+
+void TMainForm::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    PlaceControls();
+    FormResize();
+}
+
+void TMainForm::FormResize()
+{
+    // The outer width less the frame: with the original platform's 4-pixel borders that is the
+    // client width, which is what the window system here gives the window too.
+    ProgressBar->resize(width(), ProgressBar->height());
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    if (FormClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+bool TMainForm::FormClose()
+{
+    try {
+        SaveUserNames(dictionaries_, UserNamesFile());
+    } catch (const PlatformError &error) {
+        ReportError(error.message()); // the window stays open; closing again retries the save
+        return false;
+    }
+    return true;
+}
+
+void TMainForm::FormDestroy()
+{
+    windowMenu_.reset();
+}
+
+void TMainForm::EnableControls(bool enabled)
+{
+    busy_ = !enabled;
+    FolderLabel->setEnabled(enabled);
+    FolderEdit->setEnabled(enabled);
+    FolderSpeedButton->setEnabled(enabled);
+    FilesListView->horizontalHeader()->setSectionsClickable(enabled);
+    files_.SetCaptionsEditable(enabled);
+    if (enabled) {
+        RenameButton->setEnabled(!files_.isEmpty());
+        FilesListViewClick();
+        FilesListView->SetHandlersAttached(true);
+    } else {
+        RenameButton->setEnabled(false);
+        AddButton->setEnabled(false);
+        FilesListView->SetHandlersAttached(false);
+        FilesListView->CancelEdit();
+    }
+}
+
+void TMainForm::ScanFolder(const QString &folder)
+{
+    scanner_.ScanFolder(folder);
+}
+
+void TMainForm::ProcessMessages()
+{
+    const qint64 now = QDateTime::currentMSecsSinceEpoch();
+    if (now - lastProcessed_ < kProcessIntervalMs)
+        return;
+    lastProcessed_ = now;
+    QCoreApplication::processEvents();
+}
+
+void TMainForm::SetAddButtonEnabled(bool enabled)
+{
+    AddButton->setEnabled(enabled);
+}
+
+void TMainForm::SetRenameButtonEnabled(bool enabled)
+{
+    RenameButton->setEnabled(enabled);
+}
+
+void TMainForm::FilesListViewColumnClick(int column)
+{
+    if (busy_ || !FilesListView->horizontalHeader()->sectionsClickable())
+        return;
+    SortByColumn(files_, flags_, column);
+}
+
+} // namespace vl

@@ -1,0 +1,139 @@
+#pragma once
+
+// The program's main window: the folder, the two command buttons, the file list and the progress
+// bar. The work itself is done by the logic libraries; the window wires the controls to it.
+
+#include "VLMain/core/Dictionary.h"
+#include "VLMain/core/FileListModel.h"
+#include "VLMain/core/FolderScan.h"
+#include "VLMain/core/RenamePass.h"
+
+#include <QWidget>
+
+#include <array>
+#include <memory>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QMenu;
+class QAction;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class QStringListModel;
+class QTableView;
+class QToolButton;
+
+namespace vl {
+
+class FileSystem;
+class FilesListViewWidget;
+class WindowMenu;
+
+inline constexpr char16_t kMainCaption[] = u"Стилизованное переименование файлов";
+inline constexpr char16_t kProgramTitle[] = u"Ворлант";
+
+// What the window needs from outside: the command-line folder, the file system, where the user
+// name file lives. Tests fill it in; the program entry uses the defaults.
+struct MainFormOptions
+{
+    QStringList arguments;            // without the program name
+    FileSystem *fileSystem = nullptr; // the system's own when null
+    QString userNamesPath;            // the default location when empty
+    bool loadUserNames = true;
+};
+
+class TMainForm : public QWidget, private ScanHooks
+{
+    Q_OBJECT
+
+public:
+    explicit TMainForm(MainFormOptions options = {}, QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    // True when start-up found a fault and the program must end.
+    bool EndRequested() const { return endRequested_; }
+
+    // The controls, named as the window's layout names them.
+    QLabel *FolderLabel = nullptr;
+    QLineEdit *FolderEdit = nullptr;
+    QToolButton *FolderSpeedButton = nullptr;
+    QFrame *TopBevel = nullptr;
+    QPushButton *RenameButton = nullptr;
+    QPushButton *AddButton = nullptr;
+    FilesListViewWidget *FilesListView = nullptr;
+    QListView *FullListBox = nullptr;
+    QListView *NamesListBox = nullptr;
+    QStatusBar *StatusBar = nullptr;
+    QProgressBar *ProgressBar = nullptr;
+    QMenu *CheckPopupMenu = nullptr;
+    QAction *CheckAllMenuItem = nullptr;
+    QAction *UncheckAllMenuItem = nullptr;
+
+    FileListModel &Files() { return files_; }
+    TDictionaries &Dictionaries() { return dictionaries_; }
+    SortFlags &Flags() { return flags_; }
+    WindowMenu &SystemMenu() { return *windowMenu_; }
+
+    // The window's two states: idle (true) and busy (false).
+    void EnableControls(bool enabled);
+    void ScanFolder(const QString &folder);
+
+    // Handlers.
+    void RenameButtonClick();
+    void AddButtonClick();
+    void FolderSpeedButtonClick();
+    void FilesListViewClick();
+    void FilesListViewColumnClick(int column);
+    void FilesListViewEdited(int row, const QString &text);
+    bool FilesListViewKeyDown(int key, Qt::KeyboardModifiers shift);
+    bool FolderEditKeyDown(int key, Qt::KeyboardModifiers shift);
+    void CheckAllMenuItemClick();
+    void UncheckAllMenuItemClick();
+
+protected:
+    bool event(QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate();
+    void FormShow();
+    void FormResize();
+    bool FormClose();
+    void FormDestroy();
+    void PrepareDictionaries();
+    void AppMessage(QObject *receiver, QEvent *event, bool &handled);
+    void CreateControls();
+    void PlaceControls();
+    void RefreshDictionaryViews();
+    QString UserNamesFile() const;
+
+    // ScanHooks
+    void ProcessMessages() override;
+    void SetAddButtonEnabled(bool enabled) override;
+    void SetRenameButtonEnabled(bool enabled) override;
+
+    MainFormOptions options_;
+    FileSystem &fs_;
+    TDictionaries dictionaries_;
+    FileListModel files_;
+    SortFlags flags_;
+    FolderScanner scanner_;
+    std::unique_ptr<WindowMenu> windowMenu_;
+    QStringListModel *fullModel_ = nullptr;
+    QStringListModel *namesModel_ = nullptr;
+    bool endRequested_ = false;
+    bool shown_ = false;
+    bool busy_ = false;
+    qint64 lastProcessed_ = 0;
+};
+
+// The one main window of the program, as the list order and the message hook reach it.
+extern TMainForm *MainForm;
+
+} // namespace vl

@@ -1,0 +1,190 @@
+// The main window's handlers for the user's commands: the rename pass, editing and marking
+// items, adding names and choosing the folder.
+
+#include "VLMain/core/NameEditing.h"
+#include "VLMain/gui/FilesListView.h"
+#include "VLMain/gui/MainForm.h"
+#include "VLUtils/gui/FolderPicker.h"
+#include "platform/gui/AppWindow.h"
+#include "platform/gui/Dialogs.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSet>
+#include <QToolButton>
+
+namespace vl {
+
+namespace {
+
+void ShowWarningBox(const QString &text)
+{
+    MessageRequest request;
+    request.caption = QString::fromUtf16(kRenameCaption);
+    request.text = text;
+    request.icon = MessageIcon::Warning;
+    request.buttons = MessageButtons::Ok;
+    Dialogs::ShowMessage(request);
+}
+
+// Shows the pass in the window: the progress title, the progress bar, and message processing
+// often enough for the window to repaint and the title to change.
+class WindowPassHooks final : public RenamePassHooks
+{
+public:
+    explicit WindowPassHooks(QProgressBar *bar) : bar_(bar) {}
+    void BeforeItem(int, int, const QString &title) override
+    {
+        ApplicationTitle::Set(title);
+        bar_->setValue(bar_->value() + 1);
+        const qint64 now = QDateTime::currentMSecsSinceEpoch();
+        if (now - last_ >= 15) {
+            last_ = now;
+            QCoreApplication::processEvents();
+        }
+    }
+
+private:
+    QProgressBar *bar_;
+    qint64 last_ = 0;
+};
+
+} // namespace
+
+void TMainForm::RenameButtonClick()
+{
+    if (busy_ || scanner_.IsScanning())
+        return;
+    const QString folder = WithSeparator(FolderEdit->text());
+
+    EnableControls(false);
+    ProgressBar->setRange(0, files_.size());
+    ProgressBar->setValue(0);
+    const bool wasMaximized = isMaximized();
+    showMinimized();
+    const QString savedTitle = ApplicationTitle::Get();
+    WindowPassHooks hooks(ProgressBar);
+    const PassReport report = RenameFiles(folder, files_, dictionaries_, fs_, hooks);
+    ApplicationTitle::Set(savedTitle);
+    ProgressBar->setValue(0);
+    EnableControls(true);
+    if (wasMaximized)
+        showMaximized();
+    else
+        showNormal();
+    raise();
+    activateWindow();
+
+    if (AddButton->isEnabled())
+        AddButton->setFocus();
+    else
+        FolderEdit->setFocus();
+    SortMarkedFirst(files_, flags_);
+    if (report.failed > 0)
+        ShowWarningBox(FailureMessage(report));
+}
+
+void TMainForm::FilesListViewEdited(int row, const QString &text)
+{
+    FileItem item = files_.at(row);
+    if (!ApplyCaptionEdit(item, text)) {
+        ShowWarningBox(QString::fromUtf16(kEditRefusedText));
+        return;
+    }
+    files_.SetItem(row, std::move(item));
+    AddButton->setEnabled(true);
+}
+
+bool TMainForm::FilesListViewKeyDown(int key, Qt::KeyboardModifiers)
+{
+    if (key != Qt::Key_F2)
+        return false;
+    FilesListView->EditSelectedCaption();
+    return true;
+}
+
+void TMainForm::FilesListViewClick()
+{
+    AddButton->setEnabled(files_.AnyChecked());
+}
+
+void TMainForm::CheckAllMenuItemClick()
+{
+    files_.SetAllChecked(true);
+}
+
+void TMainForm::UncheckAllMenuItemClick()
+{
+    files_.SetAllChecked(false);
+}
+
+void TMainForm::AddButtonClick()
+{
+    if (busy_)
+        return;
+    QList<FileItem> items = files_.items();
+    const AddReport report = AddMarkedNames(items, dictionaries_);
+    QSet<QByteArray> refused;
+    for (int row = 0; row < items.size(); ++row) {
+        if (items[row].checked)
+            refused.insert(items[row].diskName);
+        files_.SetItem(row, items[row]);
+    }
+    RefreshDictionaryViews();
+    AddButton->setEnabled(false);
+    ScanFolder(FolderEdit->text());
+    // Names that were refused stay marked, so that the user sees which ones they were.
+    for (int row = 0; row < files_.size() && !refused.isEmpty(); ++row)
+        if (refused.contains(files_.at(row).diskName))
+            files_.SetChecked(row, true);
+    if (RenameButton->isEnabled())
+        RenameButton->setFocus();
+    else
+        FolderEdit->setFocus();
+    if (!report.refused.isEmpty())
+        ShowWarningBox(u"Эти имена не добавлены, потому что программа не смогла бы с ними "
+                       u"запуститься:\n"
+                       + report.refused.join(u'\n'));
+}
+
+bool TMainForm::FolderEditKeyDown(int key, Qt::KeyboardModifiers shift)
+{
+    const Qt::KeyboardModifiers mods = shift & (Qt::AltModifier | Qt::ShiftModifier | Qt::ControlModifier);
+    if ((key == Qt::Key_Down && mods == Qt::AltModifier) || (key == Qt::Key_F4 && mods == Qt::NoModifier)) {
+        FolderSpeedButton->click();
+        return true;
+    }
+    return false;
+}
+
+void TMainForm::FolderSpeedButtonClick()
+{
+    if (busy_)
+        return;
+    QString path = FolderEdit->text();
+    if (!BrowseForFolder(this, QStringLiteral("Выберите для переименования:"), path))
+        return;
+    FolderEdit->setText(WithSeparator(path));
+    flags_.SetAll();
+    ScanFolder(FolderEdit->text());
+    if (RenameButton->isEnabled())
+        RenameButton->setFocus();
+    else
+        FolderEdit->setFocus();
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == FolderEdit && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (FolderEditKeyDown(key->key(), key->modifiers()))
+            return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+} // namespace vl
