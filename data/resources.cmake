@@ -1,0 +1,24 @@
+# The program's version data and pictures, compiled into the program as byte arrays.
+#
+# vorlant_version (Qt Core): the version file, with the project version filled in. This is the one
+# place the version number comes from: the version data, `Vorlant --version` (which reads the
+# version data) and the package metadata (cmake/Install.cmake) all take PROJECT_VERSION.
+configure_file(${CMAKE_CURRENT_SOURCE_DIR}/version.ini.in ${CMAKE_CURRENT_BINARY_DIR}/version.ini
+               @ONLY)
+set(version_embedded)
+vorlant_embed(version_embedded ${CMAKE_CURRENT_BINARY_DIR}/version.ini kVersionData)
+add_library(vorlant_version STATIC ${version_embedded} VersionData.cpp VersionData.h)
+target_include_directories(vorlant_version PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(vorlant_version PUBLIC vorlant_common Qt6::Core)
+
+# vorlant_resources (Qt Gui): the icon "MAINICON" and the folder button's picture, drawn by
+# tools/icons into data/icons.
+set(picture_embedded)
+vorlant_embed(picture_embedded ${CMAKE_CURRENT_SOURCE_DIR}/icons/mainicon-16.png kMainIcon16)
+vorlant_embed(picture_embedded ${CMAKE_CURRENT_SOURCE_DIR}/icons/mainicon-32.png kMainIcon32)
+vorlant_embed(picture_embedded ${CMAKE_CURRENT_SOURCE_DIR}/icons/folder-open.png kFolderOpen)
+vorlant_embed(picture_embedded ${CMAKE_CURRENT_SOURCE_DIR}/icons/folder-open-disabled.png
+              kFolderOpenDisabled)
+add_library(vorlant_resources STATIC ${picture_embedded} Pictures.cpp Pictures.h)
+target_include_directories(vorlant_resources PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(vorlant_resources PUBLIC vorlant_common vorlant_version Qt6::Gui)
