@@ -68,11 +68,17 @@ QRect Anchored(const Placement &p, const QSize &client)
     return r;
 }
 
+// "MS Sans Serif" at 11 pixels where it is installed; else a sans-serif face of the same
+// metrics, so that the captions fit the layout's sizes, else the desktop's sans-serif.
 QFont WindowFont()
 {
-    QFont font(QStringLiteral("MS Sans Serif"));
-    if (QFontInfo(font).family() != font.family())
-        font = QFont(QStringLiteral("Sans Serif"));
+    for (const char16_t *family : {u"MS Sans Serif", u"Liberation Sans", u"Arial"}) {
+        QFont font(QString::fromUtf16(family));
+        font.setPixelSize(11);
+        if (QFontInfo(font).family() == font.family())
+            return font;
+    }
+    QFont font(QStringLiteral("Sans Serif"));
     font.setPixelSize(11);
     return font;
 }

@@ -1,0 +1,91 @@
+#include "gui/GuiSupport.h"
+
+#include "platform/gui/AppWindow.h"
+
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QSignalSpy>
+
+#include <gtest/gtest.h>
+
+namespace vl {
+namespace {
+
+using test::TempFolder;
+using test::Window;
+
+TEST(RenameWindow, PassRenamesShowsProgressAndSortsMarkedFirst)
+{
+    TempFolder dir;
+    for (const char *f : {"setup.EXE", "Zork.TXT", "readme.TXT", "AUTORUN.INF", "blarg.doc",
+                          "1.JPG", "Index.html", "zork-2.txt"})
+        dir.AddFile(QByteArray(f));
+    ApplicationTitle::Set(u"Ворлант"_qs);
+    Window w({dir.path()});
+    TMainForm &f = *w.form;
+    QStringList titles;
+    QObject::connect(&f, &QWidget::windowTitleChanged, &f, [&](const QString &t) {
+        if (f.isMinimized() && t.startsWith(u"Переименование"))
+            titles << t;
+    });
+    ASSERT_EQ(QApplication::focusWidget(), f.RenameButton);
+    QTest::keyClick(f.RenameButton, Qt::Key_Space);
+
+    QStringList expected;
+    for (const char *p : {"0", "12", "25", "38", "50", "62", "75", "88"})
+        expected << u"Переименование " + dir.path() + u" (" + QString::fromLatin1(p) + u"%)";
+    EXPECT_EQ(titles, expected);
+    EXPECT_EQ(ApplicationTitle::Get(), u"Ворлант"); // the saved title came back exactly
+    EXPECT_FALSE(f.isMinimized());
+    EXPECT_EQ(f.ProgressBar->value(), 0);
+    EXPECT_EQ(f.ProgressBar->maximum(), 8);
+    EXPECT_EQ(dir.Names(), (QList<QByteArray>{"1.jpg", "AutoRun.inf", "Index.html", "ReadMe.txt",
+                                              "Setup.exe", "Zork.txt", "blarg.doc", "zork-2.txt"}));
+    // Marked first (the first of each unknown core), each group by caption.
+    EXPECT_EQ(w.Captions(), (QStringList{u"blarg"_qs, u"Zork"_qs, u"1"_qs, u"AutoRun"_qs, u"Index"_qs,
+                                         u"ReadMe"_qs, u"Setup"_qs, u"zork-2"_qs}));
+    EXPECT_EQ(f.Flags().SortAscending, (std::array<bool, 3>{true, true, true}));
+    EXPECT_TRUE(f.AddButton->isEnabled());
+    EXPECT_TRUE(f.RenameButton->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), f.AddButton);
+    EXPECT_TRUE(Dialogs::TakeShownMessages().isEmpty());
+}
+
+TEST(RenameWindow, PassWithNothingUnknownLeavesAddDisabledAndFocusesTheFolder)
+{
+    TempFolder dir;
+    dir.AddFile(QByteArray("setup.EXE"));
+    Window w({dir.path()});
+    QTest::mouseClick(w.form->RenameButton, Qt::LeftButton);
+    EXPECT_FALSE(w.form->AddButton->isEnabled());
+    EXPECT_EQ(QApplication::focusWidget(), w.form->FolderEdit);
+}
+
+TEST(RenameWindow, FailedRenamesAreReportedOnceAfterThePass)
+{
+    TempFolder dir;
+    dir.AddFile(QByteArray("readme.TXT"), "lower");
+    dir.AddFile(QByteArray("ReadMe.txt"), "styled");
+    Window w({dir.path()});
+    QTest::mouseClick(w.form->RenameButton, Qt::LeftButton);
+    EXPECT_EQ(dir.Contents("readme.TXT"), "lower");
+    EXPECT_EQ(dir.Contents("ReadMe.txt"), "styled");
+    const QList<MessageRequest> shown = Dialogs::TakeShownMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_EQ(shown[0].caption, u"Переименование файлов");
+    EXPECT_EQ(shown[0].icon, MessageIcon::Warning);
+    EXPECT_TRUE(shown[0].text.startsWith(u"Не удалось переименовать файлов: 1.\n«readme.TXT»: "))
+        << shown[0].text.toStdString();
+    const FileListModel &files = w.form->Files();
+    int failedRow = -1;
+    for (int i = 0; i < files.size(); ++i)
+        if (files.at(i).diskName == "readme.TXT")
+            failedRow = i;
+    ASSERT_GE(failedRow, 0);
+    EXPECT_EQ(files.at(failedRow).state, u"Не переименовано");
+    EXPECT_FALSE(files.data(files.index(failedRow, 2), Qt::ToolTipRole).toString().isEmpty());
+}
+
+} // namespace
+} // namespace vl
