@@ -1,0 +1,114 @@
+#include "VLMain/core/UserNames.h"
+
+#include "platform/core/IniFile.h"
+#include "platform/core/PlatformError.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace vl {
+
+namespace {
+
+QString &PathOverride()
+{
+    static QString path;
+    return path;
+}
+
+QString ProgramFolder()
+{
+    if (QCoreApplication::instance())
+        return QCoreApplication::applicationDirPath();
+    const QFileInfo exe(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
+    return exe.absolutePath();
+}
+
+QString ConfigFolder()
+{
+    const QString xdg = qEnvironmentVariable("XDG_CONFIG_HOME");
+    // A relative value is to be ignored.
+    if (!xdg.isEmpty() && QDir::isAbsolutePath(xdg))
+        return xdg;
+    return QDir::homePath() + u"/.config";
+}
+
+// The text after the first "=" of a "key=value" line.
+QString NameOf(const QString &line)
+{
+    return line.sliced(line.indexOf(u'=') + 1);
+}
+
+void LoadSection(const IniFile &ini, QStringView section, TDictionary &dictionary)
+{
+    for (const QString &line : ini.SectionLines(section))
+        dictionary.LoadUserName(NameOf(line));
+}
+
+// Erases the section and writes it anew from the list; an empty list leaves it erased.
+void WriteSection(IniFile &ini, QStringView section, const QStringList &names)
+{
+    ini.EraseSection(section);
+    int key = 0;
+    for (const QString &name : names) {
+        // Only a name with a line break is refused; it is left out so that the rest is saved.
+        if (ini.WriteKey(section, QString::number(key), name))
+            ++key;
+    }
+}
+
+} // namespace
+
+QString UserNamesPathIn(const QString &programFolder, const QString &configFolder)
+{
+    const QString besideProgram
+        = QDir(programFolder).filePath(QString::fromUtf16(kUserNamesFileName));
+    const QFileInfo folder(programFolder);
+    if ((folder.isDir() && folder.isWritable()) || QFileInfo(besideProgram).isFile())
+        return besideProgram;
+    return QDir(configFolder).filePath(u"Vorlant/" + QString::fromUtf16(kUserNamesFileName));
+}
+
+QString UserNamesPath()
+{
+    if (!PathOverride().isEmpty())
+        return PathOverride();
+    return UserNamesPathIn(ProgramFolder(), ConfigFolder());
+}
+
+void SetUserNamesPathOverride(const QString &path)
+{
+    PathOverride() = path;
+}
+
+void LoadUserNames(TDictionaries &dictionaries, const QString &path)
+{
+    // A folder, a device or a pipe of that name counts as no file.
+    if (!QFileInfo(path).isFile())
+        return;
+    const IniFile ini(path);
+    LoadSection(ini, kFullNamesSection, dictionaries.full);
+    LoadSection(ini, kNamesSection, dictionaries.names);
+}
+
+void SaveUserNames(const TDictionaries &dictionaries, const QString &path)
+{
+    const QStringList &fullNames = dictionaries.full.UserList();
+    const QStringList &names = dictionaries.names.UserList();
+    if (fullNames.isEmpty() && names.isEmpty())
+        return;
+    const QString fullPath = QFileInfo(path).absoluteFilePath();
+    const auto fail = [&] { throw PlatformError(u"Unable to write to " + fullPath); };
+    if (!QDir().mkpath(QFileInfo(fullPath).absolutePath()))
+        fail();
+    // The whole file is read, changed in memory and replaced in one step, so that a failure
+    // leaves the old file whole rather than with a section erased.
+    IniFile ini(fullPath);
+    WriteSection(ini, kFullNamesSection, fullNames);
+    WriteSection(ini, kNamesSection, names);
+    if (!ini.Flush())
+        fail();
+}
+
+} // namespace vl

@@ -1,0 +1,506 @@
+#include "platform/core/IniFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <QStringDecoder>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
+namespace vl {
+
+namespace {
+
+constexpr char kBom[] = "\xEF\xBB\xBF";
+
+// Windows-1251, bytes 0x80 to 0xBF; 0xC0 to 0xFF are А to я in order. 0x98 has no character of
+// its own and maps to U+0098, as the platform's own conversion does.
+constexpr char16_t kWindows1251From80[64] = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021, // 80
+    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F, // 88
+    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90
+    0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F, // 98
+    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7, // A0
+    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407, // A8
+    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7, // B0
+    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457, // B8
+};
+
+char16_t Windows1251Char(unsigned char byte)
+{
+    if (byte < 0x80)
+        return byte;
+    if (byte >= 0xC0)
+        return static_cast<char16_t>(0x0410 + (byte - 0xC0));
+    return kWindows1251From80[byte - 0x80];
+}
+
+bool IsBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
+
+QStringView TrimBlanks(QStringView s)
+{
+    qsizetype b = 0;
+    qsizetype e = s.size();
+    while (b < e && IsBlank(s[b]))
+        ++b;
+    while (e > b && IsBlank(s[e - 1]))
+        --e;
+    return s.sliced(b, e - b);
+}
+
+bool IsQuote(QChar c)
+{
+    return c == u'"' || c == u'\'';
+}
+
+bool IsQuoted(QStringView s)
+{
+    return s.size() >= 2 && IsQuote(s.front()) && s.front() == s.back();
+}
+
+bool EndsLine(QStringView s)
+{
+    return !s.isEmpty() && (s.back() == u'\n' || s.back() == u'\r');
+}
+
+bool HoldsLineBreak(QStringView s)
+{
+    return s.contains(u'\n') || s.contains(u'\r');
+}
+
+QString Fold(QStringView s)
+{
+    return s.toString().toCaseFolded();
+}
+
+// One line of a text: where it starts, its length without the line end, and the line end's length.
+struct LineSpan
+{
+    qsizetype begin = 0;
+    qsizetype length = 0;
+    qsizetype endLength = 0;
+    qsizetype next() const { return begin + length + endLength; }
+};
+
+// Calls visit for every line of text until it returns false. LF, CR LF and a lone CR end lines.
+template <typename Visit> void ForEachLine(QStringView text, Visit visit)
+{
+    const qsizetype n = text.size();
+    qsizetype i = 0;
+    while (i < n) {
+        qsizetype j = i;
+        while (j < n && text[j] != u'\n' && text[j] != u'\r')
+            ++j;
+        qsizetype end = 0;
+        if (j < n)
+            end = (text[j] == u'\r' && j + 1 < n && text[j + 1] == u'\n') ? 2 : 1;
+        const LineSpan line{i, j - i, end};
+        if (!visit(line))
+            return;
+        i = line.next();
+    }
+}
+
+bool ParseHeader(QStringView line, QStringView &name)
+{
+    const QStringView t = TrimBlanks(line);
+    if (t.isEmpty() || t.front() != u'[')
+        return false;
+    const QStringView rest = t.sliced(1);
+    const qsizetype close = rest.indexOf(u']');
+    name = TrimBlanks(close < 0 ? rest : rest.first(close));
+    return true;
+}
+
+bool ParseEntry(QStringView line, QStringView &key, QStringView &value)
+{
+    const QStringView t = TrimBlanks(line);
+    if (t.isEmpty() || t.front() == u';' || t.front() == u'[')
+        return false;
+    const qsizetype eq = t.indexOf(u'=');
+    if (eq < 0)
+        return false;
+    key = TrimBlanks(t.first(eq));
+    value = TrimBlanks(t.sliced(eq + 1));
+    if (IsQuoted(value))
+        value = value.sliced(1, value.size() - 2);
+    return true;
+}
+
+QString EntryLine(QStringView key, QStringView value)
+{
+    const bool quote = !value.isEmpty()
+                       && (IsBlank(value.front()) || IsBlank(value.back()) || IsQuoted(value));
+    if (quote)
+        return key + u"=\"" + value + u'"';
+    return key + u'=' + value;
+}
+
+bool SyncToDisk(QSaveFile &file)
+{
+#ifdef Q_OS_UNIX
+    return ::fsync(file.handle()) == 0;
+#else
+    Q_UNUSED(file);
+    return true; // commit() flushes the file on other systems
+#endif
+}
+
+} // namespace
+
+QString IniFile::DecodeWindows1251(const QByteArray &bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    QChar *out = text.data();
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        out[i] = QChar(Windows1251Char(static_cast<unsigned char>(bytes[i])));
+    return text;
+}
+
+QString IniFile::DecodeText(const QByteArray &bytes, bool *windows1251)
+{
+    // A byte order mark is taken off by the caller; one more would be text.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless
+                                                    | QStringConverter::Flag::ConvertInitialBom);
+    QString text = utf8.decode(bytes);
+    const bool invalid = utf8.hasError();
+    if (windows1251)
+        *windows1251 = invalid;
+    return invalid ? DecodeWindows1251(bytes) : text;
+}
+
+IniFile::IniFile(const QString &path) : path_(path)
+{
+    const QFileInfo info(path);
+    if (!info.exists() && !info.isSymLink())
+        return;
+    QFile file(path);
+    if (!info.isFile() || !file.open(QIODevice::ReadOnly)) {
+        source_ = Source::Unreadable;
+        return;
+    }
+    original_ = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        source_ = Source::Unreadable;
+        original_.clear();
+        return;
+    }
+    source_ = Source::Loaded;
+
+    QByteArray bytes = original_;
+    bom_ = bytes.startsWith(kBom);
+    if (bom_)
+        bytes.remove(0, 3);
+    QString text = DecodeText(bytes, &windows1251_);
+    if (windows1251_ && bom_) {
+        bom_ = false;
+        text = DecodeWindows1251(original_);
+    }
+    ForEachLine(text, [&](const LineSpan &line) {
+        if (line.endLength > 0)
+            lineEnd_ = text.sliced(line.begin + line.length, line.endLength);
+        return line.endLength == 0; // stop at the first line end
+    });
+    if (!text.isEmpty()) {
+        Segment whole;
+        whole.text = std::move(text);
+        segments_.append(std::move(whole));
+    }
+}
+
+void IniFile::ForEachEntry(QStringView section, const EntryVisitor &visit) const
+{
+    const QString folded = Fold(section);
+    for (const Segment &s : segments_) {
+        if (!s.raw) {
+            if (s.erased || s.folded != folded)
+                continue;
+            ForEachLine(s.body, [&](const LineSpan &line) {
+                QStringView key, value;
+                if (ParseEntry(QStringView(s.body).sliced(line.begin, line.length), key, value))
+                    visit(key, value);
+                return true;
+            });
+            continue;
+        }
+        const QStringView text = s.text;
+        bool inSection = false;
+        ForEachLine(text, [&](const LineSpan &line) {
+            const QStringView content = text.sliced(line.begin, line.length);
+            QStringView name, key, value;
+            if (ParseHeader(content, name))
+                inSection = Fold(name) == folded;
+            else if (inSection && ParseEntry(content, key, value))
+                visit(key, value);
+            return true;
+        });
+    }
+}
+
+QStringList IniFile::Keys(QStringView section) const
+{
+    QStringList keys;
+    ForEachEntry(section, [&](QStringView key, QStringView) { keys.append(key.toString()); });
+    return keys;
+}
+
+QString IniFile::Value(QStringView section, QStringView key) const
+{
+    const QString folded = Fold(key);
+    QString result;
+    bool found = false;
+    ForEachEntry(section, [&](QStringView k, QStringView v) {
+        if (!found && Fold(k) == folded) {
+            result = v.toString();
+            found = true;
+        }
+    });
+    return result;
+}
+
+QStringList IniFile::SectionLines(QStringView section) const
+{
+    QStringList lines;
+    ForEachEntry(section,
+                 [&](QStringView key, QStringView value) { lines.append(key + u'=' + value); });
+    return lines;
+}
+
+IniFile::Segment IniFile::RawSegment(QStringView text)
+{
+    Segment s;
+    s.text = text.toString();
+    return s;
+}
+
+IniFile::Segment IniFile::MakeSection(QStringView text, const QString &folded)
+{
+    Segment s;
+    s.raw = false;
+    s.folded = folded;
+    qsizetype bodyBegin = text.size();
+    qsizetype bodyEnd = -1;
+    ForEachLine(text, [&](const LineSpan &line) {
+        if (line.begin == 0) {
+            bodyBegin = line.next();
+            return true;
+        }
+        QStringView key, value;
+        if (ParseEntry(text.sliced(line.begin, line.length), key, value))
+            bodyEnd = line.next();
+        return true;
+    });
+    if (bodyEnd < 0)
+        bodyEnd = bodyBegin;
+    s.header = text.first(bodyBegin).toString();
+    s.body = text.sliced(bodyBegin, bodyEnd - bodyBegin).toString();
+    s.tail = text.sliced(bodyEnd).toString();
+    return s;
+}
+
+void IniFile::SplitOut(const QString &folded)
+{
+    if (splitOut_.contains(folded))
+        return;
+    splitOut_.insert(folded);
+    QList<Segment> out;
+    for (Segment &seg : segments_) {
+        if (!seg.raw) {
+            out.append(std::move(seg));
+            continue;
+        }
+        const QStringView text = seg.text;
+        qsizetype rawBegin = 0;
+        qsizetype cutBegin = -1; // start of the section being cut out
+        ForEachLine(text, [&](const LineSpan &line) {
+            QStringView name;
+            if (!ParseHeader(text.sliced(line.begin, line.length), name))
+                return true;
+            if (cutBegin >= 0) {
+                out.append(MakeSection(text.sliced(cutBegin, line.begin - cutBegin), folded));
+                cutBegin = -1;
+                rawBegin = line.begin;
+            }
+            if (Fold(name) == folded) {
+                if (line.begin > rawBegin)
+                    out.append(RawSegment(text.sliced(rawBegin, line.begin - rawBegin)));
+                cutBegin = line.begin;
+            }
+            return true;
+        });
+        if (cutBegin >= 0)
+            out.append(MakeSection(text.sliced(cutBegin), folded));
+        else if (rawBegin == 0)
+            out.append(std::move(seg));
+        else if (rawBegin < text.size())
+            out.append(RawSegment(text.sliced(rawBegin)));
+    }
+    segments_ = std::move(out);
+}
+
+void IniFile::EraseSection(QStringView section)
+{
+    const QString folded = Fold(section);
+    SplitOut(folded);
+    for (Segment &s : segments_) {
+        if (s.raw || s.folded != folded || s.erased)
+            continue;
+        // Keep only the blank lines at the end, which part this section from the next.
+        const QStringView tail = s.tail;
+        qsizetype keepFrom = 0;
+        ForEachLine(tail, [&](const LineSpan &line) {
+            if (!TrimBlanks(tail.sliced(line.begin, line.length)).isEmpty())
+                keepFrom = line.next();
+            return true;
+        });
+        s.tail = tail.sliced(keepFrom).toString();
+        s.body.clear();
+        s.keyIndex.clear();
+        s.indexed = false;
+        s.erased = true;
+    }
+}
+
+void IniFile::IndexKeys(Segment &s)
+{
+    if (s.indexed)
+        return;
+    s.keyIndex.clear();
+    const QStringView body = s.body;
+    ForEachLine(body, [&](const LineSpan &line) {
+        QStringView key, value;
+        if (!ParseEntry(body.sliced(line.begin, line.length), key, value))
+            return true;
+        const QString folded = Fold(key);
+        if (!s.keyIndex.contains(folded)) // the first of equal keys counts
+            s.keyIndex.insert(folded, line.begin);
+        return true;
+    });
+    s.indexed = true;
+}
+
+IniFile::Segment &IniFile::SectionForNewKey(const QString &folded, QStringView name)
+{
+    for (Segment &s : segments_) {
+        if (!s.raw && !s.erased && s.folded == folded)
+            return s;
+    }
+    for (Segment &s : segments_) {
+        if (!s.raw && s.erased && s.folded == folded) {
+            s.erased = false;
+            return s;
+        }
+    }
+    Segment s;
+    s.raw = false;
+    s.folded = folded;
+    s.header = u'[' + name + u']' + lineEnd_;
+    s.indexed = true;
+    segments_.append(std::move(s));
+    return segments_.last();
+}
+
+bool IniFile::WriteKey(QStringView section, QStringView key, QStringView value)
+{
+    if (HoldsLineBreak(section) || HoldsLineBreak(key) || HoldsLineBreak(value)
+        || section.contains(u']') || TrimBlanks(section) != section || key.isEmpty()
+        || key.contains(u'=') || key.front() == u';' || key.front() == u'['
+        || TrimBlanks(key) != key)
+        return false;
+    const QString folded = Fold(section);
+    const QString foldedKey = Fold(key);
+    const QString line = EntryLine(key, value);
+    SplitOut(folded);
+
+    for (Segment &s : segments_) {
+        if (s.raw || s.erased || s.folded != folded)
+            continue;
+        IndexKeys(s);
+        const auto it = s.keyIndex.constFind(foldedKey);
+        if (it == s.keyIndex.cend())
+            continue;
+        const qsizetype begin = it.value();
+        qsizetype length = 0;
+        ForEachLine(QStringView(s.body).sliced(begin), [&](const LineSpan &l) {
+            length = l.length;
+            return false;
+        });
+        s.body.replace(begin, length, line);
+        s.indexed = false; // the entries behind it have moved
+        return true;
+    }
+
+    Segment &s = SectionForNewKey(folded, section);
+    IndexKeys(s);
+    if (s.body.isEmpty()) {
+        if (!EndsLine(s.header))
+            s.header += lineEnd_;
+    } else if (!EndsLine(s.body)) {
+        s.body += lineEnd_;
+    }
+    s.keyIndex.insert(foldedKey, s.body.size());
+    s.body += line + lineEnd_;
+    return true;
+}
+
+QByteArray IniFile::ToBytes() const
+{
+    QString text;
+    const auto append = [&](const QString &piece) {
+        if (piece.isEmpty())
+            return;
+        if (!text.isEmpty() && !EndsLine(text))
+            text += lineEnd_;
+        text += piece;
+    };
+    for (const Segment &s : segments_) {
+        if (s.raw) {
+            append(s.text);
+            continue;
+        }
+        if (!s.erased) {
+            append(s.header);
+            append(s.body);
+        }
+        append(s.tail);
+    }
+    QByteArray bytes = text.toUtf8();
+    if (bom_)
+        bytes.prepend(kBom);
+    return bytes;
+}
+
+bool IniFile::Flush()
+{
+    error_.clear();
+    if (source_ == Source::Unreadable) {
+        error_ = QStringLiteral("the path holds something that could not be read");
+        return false;
+    }
+    const QByteArray bytes = ToBytes();
+    if (source_ == Source::Loaded ? bytes == original_ : bytes.isEmpty())
+        return true;
+    QSaveFile file(path_);
+    file.setDirectWriteFallback(false);
+    // QSaveFile::commit() renames the temporary file even after a failed or short write (seen
+    // with Qt 6.4 and a full disk or file size limit), so every step is checked here, unbuffered,
+    // and the data is on disk before the rename.
+    const bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+                         && file.write(bytes) == bytes.size() && file.flush()
+                         && file.error() == QFileDevice::NoError && SyncToDisk(file);
+    if (!written || !file.commit()) {
+        error_ = file.errorString();
+        file.cancelWriting();
+        return false;
+    }
+    original_ = bytes;
+    source_ = Source::Loaded;
+    return true;
+}
+
+} // namespace vl
