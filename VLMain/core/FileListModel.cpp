@@ -119,6 +119,16 @@ void FileListModel::Append(FileItem item)
     endInsertRows();
 }
 
+void FileListModel::Append(QList<FileItem> items)
+{
+    if (items.isEmpty())
+        return;
+    const int first = size();
+    beginInsertRows({}, first, first + static_cast<int>(items.size()) - 1);
+    items_.append(std::move(items));
+    endInsertRows();
+}
+
 void FileListModel::SetItem(int row, FileItem item)
 {
     items_[row] = std::move(item);

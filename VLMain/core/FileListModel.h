@@ -34,6 +34,7 @@ public:
 
     void Clear();
     void Append(FileItem item);
+    void Append(QList<FileItem> items);
     int size() const { return static_cast<int>(items_.size()); }
     bool isEmpty() const { return items_.isEmpty(); }
     const FileItem &at(int row) const { return items_.at(row); }

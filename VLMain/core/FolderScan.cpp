@@ -44,18 +44,25 @@ bool FolderScanner::ListOnce(const QString &folder)
     int result = listing->Start(pattern, 63, entry);
     if (result != 0)
         return true; // nothing to list; a failed start has released the listing
+    // Items reach the list in batches, each when the window's messages are due, so that the
+    // list shows every item listed so far whenever the window repaints.
+    QList<FileItem> batch;
     while (result == 0) {
         if (entry.name != "." && IsPlainFile(entry.attributes)) {
-            model_.Append(MakeFileItem(entry.name));
-            hooks_.ProcessMessages();
-            if (pending_) {
-                listing->Close();
-                return false;
+            batch.append(MakeFileItem(entry.name));
+            if (hooks_.MessagesDue()) {
+                model_.Append(std::exchange(batch, {}));
+                hooks_.ProcessMessages();
+                if (pending_) {
+                    listing->Close();
+                    return false;
+                }
             }
         }
         result = listing->Next(entry);
     }
     listing->Close();
+    model_.Append(std::move(batch));
     return true;
 }
 

@@ -17,7 +17,11 @@ class ScanHooks
 {
 public:
     virtual ~ScanHooks() = default;
-    // Lets the waiting window messages through; called after each added item.
+    // Whether the window wants its messages let through now. A window may answer false for a
+    // few milliseconds at a time, so that a large folder is not slowed down by repainting after
+    // every single file.
+    virtual bool MessagesDue() { return true; }
+    // Lets the waiting window messages through; called after an added item when messages are due.
     virtual void ProcessMessages() {}
     virtual void SetAddButtonEnabled(bool) {}
     virtual void SetRenameButtonEnabled(bool) {}

@@ -10,7 +10,6 @@
 #include "platform/gui/Dialogs.h"
 
 #include <QCloseEvent>
-#include <QDateTime>
 #include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -51,7 +50,7 @@ public:
 
 // Time between two rounds of message processing in the long loops: often enough for the window
 // to repaint and the title to show the progress, rarely enough not to slow large folders down.
-constexpr qint64 kProcessIntervalMs = 15;
+constexpr qint64 kProcessIntervalMs = 10;
 
 } // namespace
 
@@ -62,6 +61,7 @@ TMainForm::TMainForm(MainFormOptions options, QWidget *parent)
       scanner_(files_, flags_, *this, fs_)
 {
     MainForm = this;
+    clock_.start();
     setWindowTitle(QString::fromUtf16(kMainCaption));
     CreateControls();
     FormCreate();
@@ -230,12 +230,14 @@ void TMainForm::ScanFolder(const QString &folder)
     scanner_.ScanFolder(folder);
 }
 
+bool TMainForm::MessagesDue()
+{
+    return clock_.elapsed() - lastProcessed_ >= kProcessIntervalMs;
+}
+
 void TMainForm::ProcessMessages()
 {
-    const qint64 now = QDateTime::currentMSecsSinceEpoch();
-    if (now - lastProcessed_ < kProcessIntervalMs)
-        return;
-    lastProcessed_ = now;
+    lastProcessed_ = clock_.elapsed();
     QCoreApplication::processEvents();
 }
 

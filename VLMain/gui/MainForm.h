@@ -8,6 +8,7 @@
 #include "VLMain/core/FolderScan.h"
 #include "VLMain/core/RenamePass.h"
 
+#include <QElapsedTimer>
 #include <QWidget>
 
 #include <array>
@@ -81,6 +82,11 @@ public:
     void EnableControls(bool enabled);
     void ScanFolder(const QString &folder);
 
+    // The long loops (scan, rename pass) let the waiting messages through when they are due:
+    // often enough for the window to repaint and the title to show the progress.
+    bool MessagesDue() override;
+    void ProcessMessages() override;
+
     // Handlers.
     void RenameButtonClick();
     void AddButtonClick();
@@ -114,7 +120,6 @@ private:
     QString UserNamesFile() const;
 
     // ScanHooks
-    void ProcessMessages() override;
     void SetAddButtonEnabled(bool enabled) override;
     void SetRenameButtonEnabled(bool enabled) override;
 
@@ -130,7 +135,8 @@ private:
     bool endRequested_ = false;
     bool shown_ = false;
     bool busy_ = false;
-    qint64 lastProcessed_ = 0;
+    QElapsedTimer clock_;
+    qint64 lastProcessed_ = -1000;
 };
 
 // The one main window of the program, as the list order and the message hook reach it.

@@ -9,7 +9,6 @@
 #include "platform/gui/Dialogs.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -31,26 +30,22 @@ void ShowWarningBox(const QString &text)
     Dialogs::ShowMessage(request);
 }
 
-// Shows the pass in the window: the progress title, the progress bar, and message processing
-// often enough for the window to repaint and the title to change.
+// Shows the pass in the window: the progress title, the progress bar, and the waiting messages.
 class WindowPassHooks final : public RenamePassHooks
 {
 public:
-    explicit WindowPassHooks(QProgressBar *bar) : bar_(bar) {}
-    void BeforeItem(int, int, const QString &title) override
+    WindowPassHooks(TMainForm *form, QProgressBar *bar) : form_(form), bar_(bar) {}
+    void BeforeItem(int index, int, const QString &title) override
     {
         ApplicationTitle::Set(title);
-        bar_->setValue(bar_->value() + 1);
-        const qint64 now = QDateTime::currentMSecsSinceEpoch();
-        if (now - last_ >= 15) {
-            last_ = now;
-            QCoreApplication::processEvents();
-        }
+        bar_->setValue(index + 1);
+        if (form_->MessagesDue())
+            form_->ProcessMessages();
     }
 
 private:
+    TMainForm *form_;
     QProgressBar *bar_;
-    qint64 last_ = 0;
 };
 
 } // namespace
@@ -67,7 +62,7 @@ void TMainForm::RenameButtonClick()
     const bool wasMaximized = isMaximized();
     showMinimized();
     const QString savedTitle = ApplicationTitle::Get();
-    WindowPassHooks hooks(ProgressBar);
+    WindowPassHooks hooks(this, ProgressBar);
     const PassReport report = RenameFiles(folder, files_, dictionaries_, fs_, hooks);
     ApplicationTitle::Set(savedTitle);
     ProgressBar->setValue(0);

@@ -87,6 +87,8 @@ private:
 
 void ApplicationTitle::Set(const QString &title)
 {
+    if (Title().title == title)
+        return; // a pass sets the same title for many files in a row
     Title().title = title;
     Refresh();
 }
