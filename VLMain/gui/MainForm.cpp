@@ -202,6 +202,8 @@ bool TMainForm::FormClose()
 
 void TMainForm::FormDestroy()
 {
+    // The hook calls into this window: it goes before the window does.
+    InstallMessageHook(nullptr);
     windowMenu_.reset();
 }
 

@@ -239,7 +239,10 @@ void InstallMessageHook(MessageHook hook)
     if (installed) {
         QCoreApplication::instance()->removeEventFilter(installed);
         delete installed;
+        installed = nullptr;
     }
+    if (!hook)
+        return;
     installed = new HookFilter(std::move(hook));
     QCoreApplication::instance()->installEventFilter(installed);
 }

@@ -95,7 +95,8 @@ private:
     MessageHook hook_;
 };
 
-// Installs a message hook on whatever application object runs (also a plain QApplication in tests).
+// Installs a message hook on whatever application object runs (also a plain QApplication in
+// tests); an empty hook removes it.
 void InstallMessageHook(MessageHook hook);
 
 // The general error report: a message box with the error icon and one OK button, captioned with
