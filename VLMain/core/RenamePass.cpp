@@ -21,20 +21,19 @@ QString DiskForm(const QString &styled, const FileItem &item)
     return styled;
 }
 
-// The temporary name: the old name with its dot, followed by ".tmp" («README..tmp»).
-QByteArray TempNameFor(const FileItem &item)
-{
-    if (!item.diskName.contains('.'))
-        return item.diskName + "..tmp";
-    return item.diskName + ".tmp";
-}
-
 QString Quoted(const QString &name)
 {
     return u'«' + name + u'»';
 }
 
 } // namespace
+
+QByteArray TemporaryName(const QByteArray &diskName)
+{
+    if (!diskName.contains('.'))
+        return diskName + "..tmp";
+    return diskName + ".tmp";
+}
 
 bool SeenCores::Add(const QString &upperCore)
 {
@@ -90,7 +89,7 @@ ItemPlan ClassifyItem(const FileItem &item, const TDictionaries &dictionaries, S
     // file's spelling until its name is in a dictionary.
     plan.newName = DiskForm(styled, item);
     plan.rename = styled != oldForm && plan.newName.toUtf8() != item.diskName;
-    plan.tempName = TempNameFor(item);
+    plan.tempName = TemporaryName(item.diskName);
     return plan;
 }
 
@@ -135,23 +134,34 @@ QString DescribeError(int error)
 }
 
 RenameResult RenameInTwoSteps(FileSystem &fs, const QByteArray &folder, const QByteArray &oldName,
-                              const QByteArray &tempName, const QByteArray &newName)
+                              const QByteArray &tempName, const QByteArray &newName,
+                              const StepObserver &observer)
 {
+    const auto tell = [&](StepState state) {
+        if (observer)
+            observer(state);
+    };
     RenameResult result;
     if (const int error = fs.RenameNoReplace(folder, oldName, tempName); error != 0) {
         result.reason = error == EEXIST
                             ? u"временное имя " + Quoted(QString::fromUtf8(tempName)) + u" занято"
                             : DescribeError(error);
+        tell(StepState::AtOld);
         return result;
     }
+    tell(StepState::AtTemp);
     if (const int error = fs.RenameNoReplace(folder, tempName, newName); error != 0) {
         result.reason = DescribeError(error);
         if (fs.RenameNoReplace(folder, tempName, oldName) != 0) {
             result.leftAtTemp = true;
             result.reason += u"; файл остался под временным именем " + Quoted(QString::fromUtf8(tempName));
+            tell(StepState::LeftAtTemp);
+        } else {
+            tell(StepState::AtOld);
         }
         return result;
     }
+    tell(StepState::Renamed);
     result.renamed = true;
     return result;
 }
@@ -164,17 +174,44 @@ QString ProgressTitle(const QString &folder, int index, int count)
 }
 
 PassReport RenameFiles(const QString &folder, FileListModel &files,
-                       const TDictionaries &dictionaries, FileSystem &fs, RenamePassHooks &hooks)
+                       const TDictionaries &dictionaries, FileSystem &fs, RenamePassHooks &hooks,
+                       const RenameOptions &options)
 {
     PassReport report;
-    SeenCores seen;
     const QByteArray folderBytes = QFile::encodeName(folder);
     const int count = files.size();
+
+    // Every item is classified first, so that the journal holds the whole plan before the first
+    // rename. Nothing changes the list while the pass runs, so the plans stay true.
+    QList<ItemPlan> plans;
+    plans.reserve(count);
+    QList<int> journalIndex(count, -1);
+    QList<JournalEntry> journalPlan;
+    {
+        SeenCores seen;
+        for (int i = 0; i < count; ++i) {
+            const FileItem &item = files.at(i);
+            plans.append(ClassifyItem(item, dictionaries, seen));
+            const ItemPlan &plan = plans.constLast();
+            if (plan.rename && RefusalReason(item, plan.newName).isEmpty()) {
+                journalIndex[i] = static_cast<int>(journalPlan.size());
+                journalPlan.append({item.diskName, plan.tempName, plan.newName.toUtf8()});
+            }
+        }
+    }
+    std::unique_ptr<RenameJournal> journal;
+    if (!options.journalFolder.isEmpty() && !journalPlan.isEmpty()) {
+        journal = RenameJournal::Begin(options.journalFolder, folderBytes, journalPlan, &report.journalError,
+                                       options.journalSyncEvery);
+        if (journal)
+            report.journalPath = journal->path();
+    }
+
     QList<int> renamedRows;
     for (int i = 0; i < count; ++i) {
         hooks.BeforeItem(i, count, ProgressTitle(folder, i, count));
         FileItem item = files.at(i);
-        const ItemPlan plan = ClassifyItem(item, dictionaries, seen);
+        const ItemPlan &plan = plans.at(i);
         item.state = plan.state;
         item.failure.clear();
         if (plan.setMark)
@@ -188,8 +225,13 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
         if (plan.rename) {
             QString reason = RefusalReason(item, plan.newName);
             if (reason.isEmpty()) {
+                StepObserver record;
+                if (journal)
+                    record = [&journal, index = journalIndex.at(i)](StepState state) {
+                        journal->Record(index, state);
+                    };
                 const RenameResult result = RenameInTwoSteps(fs, folderBytes, item.diskName,
-                                                             plan.tempName, plan.newName.toUtf8());
+                                                             plan.tempName, plan.newName.toUtf8(), record);
                 if (result.renamed) {
                     item.diskName = plan.newName.toUtf8();
                     item.caption = plan.caption;
@@ -215,6 +257,10 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
             item.caption = plan.caption;
         }
         files.SetItem(i, std::move(item));
+    }
+    if (journal) {
+        journal->Finish();
+        report.journalPath = journal->path();
     }
 
     // Some file systems report success for a case-only rename and keep the old spelling: one

@@ -5,10 +5,13 @@
 
 #include "VLMain/core/Dictionary.h"
 #include "VLMain/core/FileListModel.h"
+#include "VLMain/core/RenameJournal.h"
 #include "platform/core/FileSystem.h"
 
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 namespace vl {
 
@@ -60,8 +63,15 @@ struct RenameResult
     bool leftAtTemp = false; // the file could not be moved back and still has the temporary name
 };
 
+// The temporary name of a file: its name with its dot, followed by ".tmp" («README..tmp»).
+QByteArray TemporaryName(const QByteArray &diskName);
+
+// Told where the file stands after each step: AtTemp, then Renamed, or AtOld or LeftAtTemp.
+using StepObserver = std::function<void(StepState)>;
+
 RenameResult RenameInTwoSteps(FileSystem &fs, const QByteArray &folder, const QByteArray &oldName,
-                              const QByteArray &tempName, const QByteArray &newName);
+                              const QByteArray &tempName, const QByteArray &newName,
+                              const StepObserver &observer = {});
 
 // "Переименование " + folder + " (" + p + "%)", p being index / count in per cent, rounded to the
 // nearest integer with ties to even.
@@ -85,11 +95,23 @@ struct PassReport
     int renamed = 0;
     int failed = 0;
     QStringList failures; // "«name»: reason", in list order
+    QString journalPath;  // the pass's journal; empty when it kept none
+    QString journalError; // why a journal was wanted but could not be written
 };
 
-// Runs the pass over every item of the list in its current order. folder ends in "/".
+struct RenameOptions
+{
+    // Where the pass keeps its journal (JournalFolder() for the program); empty: no journal.
+    QString journalFolder;
+    int journalSyncEvery = kDefaultSyncEvery;
+};
+
+// Runs the pass over every item of the list in its current order. folder ends in "/". With a
+// journal folder, the renames are planned and journalled before the first one is made; a
+// journal that cannot be written is reported in journalError and the pass goes on without it.
 PassReport RenameFiles(const QString &folder, FileListModel &files,
-                       const TDictionaries &dictionaries, FileSystem &fs, RenamePassHooks &hooks);
+                       const TDictionaries &dictionaries, FileSystem &fs, RenamePassHooks &hooks,
+                       const RenameOptions &options = {});
 
 // The message shown after a pass in which some renames failed.
 QString FailureMessage(const PassReport &report);

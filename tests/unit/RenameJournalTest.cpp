@@ -1,0 +1,401 @@
+#include "VLMain/core/RenameJournal.h"
+
+#include "VLMain/core/RenamePass.h"
+
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMap>
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace vl {
+namespace {
+
+using test::TempFolder;
+
+class NoPrompt : public SelfCheckPrompt
+{
+public:
+    bool Continue(const QString &) override { return true; }
+};
+
+const TDictionaries &Dictionaries()
+{
+    static const TDictionaries dictionaries = [] {
+        TDictionaries d;
+        NoPrompt prompt;
+        PrepareDictionaries(d, prompt);
+        return d;
+    }();
+    return dictionaries;
+}
+
+struct NoHooks : RenamePassHooks
+{
+    void BeforeItem(int, int, const QString &) override {}
+};
+
+PassReport JournalledPass(const TempFolder &dir, const QList<QByteArray> &listed, const QString &journals,
+                          FileSystem &fs = SystemFileSystem())
+{
+    FileListModel model;
+    for (const QByteArray &n : listed)
+        model.Append(MakeFileItem(n));
+    NoHooks hooks;
+    RenameOptions options;
+    options.journalFolder = journals;
+    return RenameFiles(dir.path(), model, Dictionaries(), fs, hooks, options);
+}
+
+QStringList JournalNames(const QString &journals)
+{
+    return QDir(journals).entryList(QDir::Files, QDir::Name);
+}
+
+// A name of every kind that a folder on Linux can hold.
+const QByteArray kHostileNames[] = {
+    "readme\n.TXT",                     // a line break
+    "caf\xE9 menu.TXT",                 // not UTF-8, with a space
+    QByteArray(251, 'a') + ".TXT",      // 255 bytes
+    "100%.TXT",                         // the escape character itself
+    "\x01\x7F\xFF.tmp",                 // control bytes
+};
+
+// Names that are not UTF-8 are beyond QTemporaryDir's clean-up.
+void RemoveFiles(const TempFolder &dir)
+{
+    for (const QByteArray &n : dir.Names())
+        ::unlink(QByteArray(dir.nativePath() + n).constData());
+}
+
+TEST(RenameJournal, TextRoundTripKeepsEveryByte)
+{
+    QList<JournalEntry> plan;
+    for (const QByteArray &n : kHostileNames)
+        plan.append({n, n + ".tmp", n.toUpper()});
+    const QByteArray folder = "/home/u/odd folder\n\xC3/";
+    QByteArray text = JournalHeaderText(folder, plan);
+    EXPECT_EQ(text.count('\n'), plan.size() + 3) << "one line per planned rename";
+    text += JournalRecordText(0, StepState::AtTemp) + JournalRecordText(0, StepState::Renamed)
+            + JournalRecordText(3, StepState::AtOld) + JournalRecordText(4, StepState::LeftAtTemp);
+
+    const std::optional<JournalContents> read = ParseJournal(text);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->folder, folder);
+    EXPECT_EQ(read->entries, plan);
+    EXPECT_TRUE(read->begun);
+    EXPECT_FALSE(read->finished);
+    EXPECT_EQ(read->states, (QList<StepState>{StepState::Renamed, StepState::Planned, StepState::Planned,
+                                              StepState::AtOld, StepState::LeftAtTemp}));
+    EXPECT_TRUE(ParseJournal(text + "F\n")->finished);
+}
+
+TEST(RenameJournal, DamagedTextReadsAsMuchAsIsSound)
+{
+    const QList<JournalEntry> plan{{"a.TXT", "a.TXT.tmp", "A.txt"}, {"b.TXT", "b.TXT.tmp", "B.txt"}};
+    const QByteArray header = JournalHeaderText("/f/", plan);
+    struct Case
+    {
+        const char *title;
+        QByteArray text;
+        bool parses;
+        bool begun;
+        QList<StepState> states;
+    };
+    const Case cases[] = {
+        {"torn last record", header + "N 0\nN 1", true, true, {StepState::Renamed, StepState::Planned}},
+        {"torn plan", header.left(header.indexOf("P b")), true, false, {StepState::Planned}},
+        {"torn plan line", header.left(header.indexOf("P b") + 5), true, false, {StepState::Planned}},
+        {"records out of range or malformed", header + "N 2\nN -1\nT 01x\nZ 0\nN\nN 1\n", true, true,
+         {StepState::Planned, StepState::Renamed}},
+        {"bad escape in a plan line", QByteArray(header).replace("a.TXT.tmp", "a%G1"), true, true,
+         {StepState::Planned}},
+        {"not a journal", "[NAMES]\n0=ReadMe\n", false, false, {}},
+        {"relative folder", "VORLANT-JOURNAL 1\nfolder f/\nB\n", false, false, {}},
+        {"empty", "", false, false, {}},
+    };
+    for (const Case &c : cases) {
+        const std::optional<JournalContents> read = ParseJournal(c.text);
+        ASSERT_EQ(read.has_value(), c.parses) << c.title;
+        if (!read)
+            continue;
+        EXPECT_EQ(read->begun, c.begun) << c.title;
+        EXPECT_EQ(read->states, c.states) << c.title;
+    }
+}
+
+TEST(RenameJournal, PassWritesAndFinishesItsJournal)
+{
+    TempFolder dir, journals;
+    QList<QByteArray> listed;
+    for (const QByteArray &n : kHostileNames) {
+        dir.AddFile(n, "data:" + n);
+        listed << n;
+    }
+    dir.AddFile(QByteArray("ReadMe\n.txt"), "taken"); // the new name of the first: it goes back
+    const PassReport report = JournalledPass(dir, listed, journals.path());
+    EXPECT_TRUE(report.journalError.isEmpty()) << report.journalError.toStdString();
+    EXPECT_TRUE(report.journalPath.endsWith(u".done"));
+
+    const std::optional<JournalContents> journal = ReadLastJournal(dir.path(), journals.path());
+    ASSERT_TRUE(journal);
+    EXPECT_TRUE(journal->finished);
+    EXPECT_EQ(journal->folder, dir.nativePath());
+    // Not UTF-8: never planned. The 255-byte name has no room for ".tmp". The rest are.
+    QMap<QByteArray, StepState> states;
+    for (int i = 0; i < journal->entries.size(); ++i)
+        states.insert(journal->entries[i].oldName, journal->states[i]);
+    EXPECT_FALSE(states.contains(kHostileNames[1]));
+    EXPECT_EQ(states.value(kHostileNames[0]), StepState::AtOld);
+    EXPECT_EQ(states.value(kHostileNames[2]), StepState::AtOld);
+    EXPECT_EQ(states.value(kHostileNames[3]), StepState::Renamed);
+    EXPECT_EQ(journal->entries.size(), 3);
+
+    // A pass with nothing to rename writes no journal.
+    const PassReport again = JournalledPass(dir, {"100%.txt"}, journals.path());
+    EXPECT_TRUE(again.journalPath.isEmpty());
+    EXPECT_EQ(JournalNames(journals.path()).size(), 1);
+    RemoveFiles(dir);
+}
+
+// The real file system, cut short at one rename call: before the call is made, or after it is
+// made but before the pass hears of it, as a kill at that moment would.
+class CrashingFileSystem : public FileSystem
+{
+public:
+    struct Crash
+    {
+    };
+    std::unique_ptr<DirectoryListing> NewListing() override { return SystemFileSystem().NewListing(); }
+    int RenameNoReplace(const QByteArray &folder, const QByteArray &from, const QByteArray &to) override
+    {
+        if (calls++ == crashAt && !afterCall)
+            throw Crash{};
+        const int result = SystemFileSystem().RenameNoReplace(folder, from, to);
+        if (calls - 1 == crashAt)
+            throw Crash{};
+        return result;
+    }
+    int ListNames(const QByteArray &folder, QList<QByteArray> &names) override
+    {
+        return SystemFileSystem().ListNames(folder, names);
+    }
+    int calls = 0;
+    int crashAt = -1;
+    bool afterCall = false;
+};
+
+// A small pass with every kind of outcome: plain renames, one whose new name is taken, one whose
+// temporary name is taken by a file of the user's, one already in its styled form.
+const QList<QByteArray> kFiles{"readme.TXT", "README.txt", "setup.EXE", "x.DOC", "x.DOC.tmp", "AutoRun.inf",
+                               "INSTALL"};
+
+void FillFolder(const TempFolder &dir)
+{
+    for (const QByteArray &n : kFiles)
+        dir.AddFile(n, "data:" + n);
+}
+
+// Every file is there once, with its contents, under its old or its new name, and no name but
+// the user's own ends in ".tmp".
+void ExpectSettled(const TempFolder &dir, const std::string &title)
+{
+    const QMap<QByteArray, QByteArray> newNames{{"readme.TXT", "ReadMe.txt"}, {"README.txt", "ReadMe.txt"},
+                                                {"setup.EXE", "Setup.exe"},   {"x.DOC", "x.doc"},
+                                                {"x.DOC.tmp", "x.DOC.tmp"},   {"AutoRun.inf", "AutoRun.inf"},
+                                                {"INSTALL", "Install"}};
+    QMap<QByteArray, QByteArray> byContents;
+    for (const QByteArray &n : dir.Names())
+        byContents.insert(dir.Contents(n), n);
+    EXPECT_EQ(byContents.size(), kFiles.size()) << title;
+    for (const QByteArray &old : kFiles) {
+        const QByteArray where = byContents.value("data:" + old);
+        EXPECT_TRUE(where == old || where == newNames.value(old)) << title << ": " << old.toStdString()
+                                                                   << " is under «" << where.toStdString() << "»";
+    }
+}
+
+TEST(RenameJournal, RecoveryFromEveryCrashPointAndEveryPrefix)
+{
+    int crashPoints = 0, prefixes = 0;
+    for (int crashAt = 0;; ++crashAt) {
+        bool passEnded = false;
+        for (const bool afterCall : {false, true}) {
+            TempFolder dir, journals;
+            FillFolder(dir);
+            CrashingFileSystem fs;
+            fs.crashAt = crashAt;
+            fs.afterCall = afterCall;
+            try {
+                JournalledPass(dir, kFiles, journals.path(), fs);
+                passEnded = true;
+                break;
+            } catch (const CrashingFileSystem::Crash &) {
+            }
+            ++crashPoints;
+            const QStringList open = JournalNames(journals.path());
+            ASSERT_EQ(open.size(), 1);
+            ASSERT_TRUE(open[0].endsWith(u".open"));
+            QFile file(QDir(journals.path()).filePath(open[0]));
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            const QByteArray full = file.readAll();
+            file.close();
+            const qsizetype planEnd = full.indexOf("\nB\n") + 3;
+
+            // The folder as the crash left it, with every prefix of the journal that a power
+            // failure could leave behind (the plan is always whole: it is flushed first).
+            for (qsizetype length = planEnd; length <= full.size(); ++length) {
+                TempFolder copy, copyJournals;
+                for (const QByteArray &n : dir.Names())
+                    copy.AddFile(n, dir.Contents(n));
+                QByteArray text = full.left(length);
+                text.replace(dir.nativePath(), copy.nativePath());
+                QFile j(QDir(copyJournals.path()).filePath(open[0]));
+                ASSERT_TRUE(j.open(QIODevice::WriteOnly));
+                j.write(text);
+                j.close();
+                const RecoveryReport report = RecoverUnfinishedJournals(copyJournals.path());
+                const std::string title = "crash at call " + std::to_string(crashAt) + (afterCall ? " after" : " before")
+                                          + ", journal of " + std::to_string(length) + " bytes";
+                ExpectSettled(copy, title);
+                EXPECT_EQ(report.leftAtTemp, 0) << title;
+                EXPECT_EQ(JournalNames(copyJournals.path()).value(0).endsWith(u".done"), true) << title;
+                ++prefixes;
+            }
+        }
+        if (passEnded)
+            break;
+    }
+    EXPECT_GT(crashPoints, 10);
+    EXPECT_GT(prefixes, 200);
+}
+
+TEST(RenameJournal, RecoveryGoesToTheNewNameOrBackAndReplacesNothing)
+{
+    TempFolder dir, journals;
+    dir.AddFile(QByteArray("readme.TXT.tmp"), "a"); // in flight, new name free
+    dir.AddFile(QByteArray("setup.EXE.tmp"), "b");  // in flight, new name taken
+    dir.AddFile(QByteArray("Setup.exe"), "other");
+    dir.AddFile(QByteArray("INSTALL..tmp"), "c");   // in flight, both names taken
+    dir.AddFile(QByteArray("Install"), "d1");
+    dir.AddFile(QByteArray("INSTALL"), "d2");
+    const QList<JournalEntry> plan{{"readme.TXT", "readme.TXT.tmp", "ReadMe.txt"},
+                                   {"setup.EXE", "setup.EXE.tmp", "Setup.exe"},
+                                   {"INSTALL", "INSTALL..tmp", "Install"}};
+    QFile j(QDir(journals.path()).filePath(u"pass-0000000000001-0000001-0.open"_qs));
+    ASSERT_TRUE(j.open(QIODevice::WriteOnly));
+    j.write(JournalHeaderText(dir.nativePath(), plan) + JournalRecordText(2, StepState::AtTemp));
+    j.close();
+
+    RecoveryReport report = RecoverUnfinishedJournals(journals.path());
+    EXPECT_EQ(report.toNewName, 1);
+    EXPECT_EQ(report.toOldName, 1);
+    EXPECT_EQ(report.leftAtTemp, 1);
+    EXPECT_FALSE(report.Summary().isEmpty());
+    EXPECT_EQ(dir.Contents("ReadMe.txt"), "a");
+    EXPECT_EQ(dir.Contents("setup.EXE"), "b");
+    EXPECT_EQ(dir.Contents("Setup.exe"), "other");
+    EXPECT_EQ(dir.Contents("INSTALL..tmp"), "c");
+    // The journal stays unfinished while a file is left; once a name is free, the next start
+    // settles it.
+    ASSERT_TRUE(QFile::remove(dir.path() + u"Install"));
+    report = RecoverUnfinishedJournals(journals.path());
+    EXPECT_EQ(report.toNewName, 1);
+    EXPECT_EQ(dir.Contents("Install"), "c");
+    EXPECT_TRUE(JournalNames(journals.path()).value(0).endsWith(u".done"));
+    EXPECT_TRUE(RecoverUnfinishedJournals(journals.path()).Summary().isEmpty());
+}
+
+TEST(RenameJournal, RecoveryLeavesLiveAndUnreachableJournals)
+{
+    TempFolder dir, journals;
+    dir.AddFile(QByteArray("readme.TXT.tmp"));
+    const QList<JournalEntry> plan{{"readme.TXT", "readme.TXT.tmp", "ReadMe.txt"}};
+    QString error;
+    std::unique_ptr<RenameJournal> live = RenameJournal::Begin(journals.path(), dir.nativePath(), plan, &error);
+    ASSERT_TRUE(live) << error.toStdString();
+    RecoveryReport report = RecoverUnfinishedJournals(journals.path());
+    EXPECT_EQ(report.inUse, 1);
+    EXPECT_EQ(dir.Names(), QList<QByteArray>{"readme.TXT.tmp"}); // the running pass's own file
+    live.reset();                                                 // the pass dies
+
+    // Before a scan of another folder nothing happens; before one of this folder it is settled.
+    EXPECT_EQ(RecoverUnfinishedJournals(journals.path(), SystemFileSystem(), u"/elsewhere/"_qs).journals, 0);
+    EXPECT_EQ(RecoverUnfinishedJournals(journals.path(), SystemFileSystem(), dir.path()).toNewName, 1);
+
+    std::unique_ptr<RenameJournal> gone
+        = RenameJournal::Begin(journals.path(), "/no/such/folder/", plan, &error);
+    ASSERT_TRUE(gone);
+    gone.reset();
+    report = RecoverUnfinishedJournals(journals.path());
+    EXPECT_EQ(report.unreachable, 1);
+    EXPECT_EQ(JournalNames(journals.path()).filter(u".open"_qs).size(), 1);
+}
+
+TEST(RenameJournal, UndoReversesAFinishedPass)
+{
+    TempFolder dir, journals;
+    FillFolder(dir);
+    JournalledPass(dir, kFiles, journals.path());
+    EXPECT_TRUE(dir.Names().contains("Setup.exe"));
+    dir.AddFile(QByteArray("INSTALL"), "came later"); // the old name of one file is taken now
+
+    const std::optional<JournalContents> journal = ReadLastJournal(dir.path(), journals.path());
+    ASSERT_TRUE(journal);
+    const UndoReport report = UndoPass(*journal, SystemFileSystem(), journals.path());
+    EXPECT_TRUE(report.journalError.isEmpty());
+    EXPECT_EQ(report.reversed, 2); // readme.TXT, setup.EXE
+    ASSERT_EQ(report.notReversed.size(), 1);
+    EXPECT_TRUE(report.notReversed[0].startsWith(u"«Install»"));
+    EXPECT_EQ(dir.Contents("readme.TXT"), "data:readme.TXT");
+    EXPECT_EQ(dir.Contents("setup.EXE"), "data:setup.EXE");
+    EXPECT_EQ(dir.Contents("Install"), "data:INSTALL");
+    EXPECT_EQ(dir.Contents("INSTALL"), "came later");
+    // The undo is a pass of its own, and the newest journal of the folder.
+    EXPECT_EQ(ReadLastJournal(dir.path(), journals.path())->entries.size(), 3);
+}
+
+TEST(RenameJournal, KeepsTheNewestTenFinishedJournals)
+{
+    TempFolder dir, journals;
+    for (int i = 0; i < 12; ++i) {
+        const QByteArray name = "readme" + QByteArray::number(i) + ".TXT";
+        dir.AddFile(name);
+        JournalledPass(dir, {name}, journals.path());
+    }
+    const QStringList names = JournalNames(journals.path());
+    EXPECT_EQ(names.size(), kKeptJournals);
+    EXPECT_EQ(ReadLastJournal(dir.path(), journals.path())->entries.value(0).oldName, "readme11.TXT");
+}
+
+TEST(RenameJournal, APassWithoutAWritableJournalStillRenames)
+{
+    TempFolder dir, journals;
+    dir.AddFile(QByteArray("readme.TXT"));
+    dir.AddFile(QByteArray("blocker"));
+    const PassReport report = JournalledPass(dir, {"readme.TXT"}, dir.path() + u"blocker/journals");
+    EXPECT_FALSE(report.journalError.isEmpty());
+    EXPECT_EQ(report.renamed, 1);
+    EXPECT_TRUE(dir.Names().contains("ReadMe.txt"));
+}
+
+TEST(RenameJournal, DefaultFolderFollowsXdgStateHome)
+{
+    SetJournalFolderOverride({});
+    const QByteArray saved = qgetenv("XDG_STATE_HOME");
+    qputenv("XDG_STATE_HOME", "/state");
+    EXPECT_EQ(JournalFolder(), u"/state/Vorlant");
+    qputenv("XDG_STATE_HOME", "relative");
+    EXPECT_EQ(JournalFolder(), QDir::homePath() + u"/.local/state/Vorlant");
+    qputenv("XDG_STATE_HOME", saved);
+}
+
+} // namespace
+} // namespace vl
