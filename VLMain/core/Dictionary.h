@@ -15,12 +15,16 @@ namespace vl {
 class SortedTextList
 {
 public:
-    // Rows at most; one more insertion raises "Unable to insert a line".
+    // Rows at most; one more insertion raises "Unable to insert a line". Far above any real
+    // dictionary, it keeps a damaged or hostile user name file from growing a list without end.
     static constexpr qsizetype kCapacity = 1'000'000;
 
     // A list that accepts equal rows puts a new row after those equal to it; one that does not
     // drops the new row without notice.
-    explicit SortedTextList(bool acceptsEqualRows) : acceptsEqualRows_(acceptsEqualRows) {}
+    explicit SortedTextList(bool acceptsEqualRows, qsizetype capacity = kCapacity)
+        : acceptsEqualRows_(acceptsEqualRows), capacity_(capacity)
+    {
+    }
 
     // The index at which the row now stands, or -1 when it was dropped.
     qsizetype Insert(const QString &row);
@@ -31,17 +35,21 @@ public:
     bool isEmpty() const { return rows_.isEmpty(); }
     const QString &at(qsizetype i) const { return rows_.at(i); }
     const QStringList &rows() const { return rows_; }
-    bool IsFull() const { return rows_.size() >= kCapacity; }
+    bool IsFull() const { return rows_.size() >= capacity_; }
 
 private:
     QStringList rows_;
     bool acceptsEqualRows_;
+    qsizetype capacity_;
 };
 
 class TDictionary
 {
 public:
-    TDictionary() = default;
+    explicit TDictionary(qsizetype capacity = SortedTextList::kCapacity)
+        : spellings_(true, capacity), keys_(false, capacity), users_(false, capacity)
+    {
+    }
 
     // The built-in rows, stored before anything else.
     void SetBuiltinRows(const QStringList &rows);
@@ -64,9 +72,9 @@ public:
     const QStringList &UserList() const { return users_.rows(); }
 
 private:
-    SortedTextList spellings_{true};
-    SortedTextList keys_{false};
-    SortedTextList users_{false};
+    SortedTextList spellings_;
+    SortedTextList keys_;
+    SortedTextList users_;
 };
 
 // Answers the self-check's messages: true for Yes (go on), false for No (stop asking).

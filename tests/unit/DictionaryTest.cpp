@@ -3,6 +3,7 @@
 #include "VLUtils/core/Collation.h"
 #include "VLUtils/core/TextRules.h"
 #include "data/BuiltinData.h"
+#include "platform/core/PlatformError.h"
 
 #include "support/TestSupport.h"
 
@@ -115,6 +116,24 @@ TEST(Dictionary, AddNameInsertsIntoAllThreeListsAtOnePlace)
     for (const char16_t *text : {u"charlie", u"CHARLIE"})
         EXPECT_EQ(d.SpellingAt(d.FindName(text)), u"Charlie");
     EXPECT_EQ(d.UserList(), (QStringList{u"Charlie"_qs, u"GammA"_qs}));
+}
+
+TEST(Dictionary, FullListRaisesUnableToInsertALineAndChangesNothing)
+{
+    TDictionary d(3);
+    d.SetBuiltinRows({u"Alpha"_qs, u"Beta"_qs});
+    d.BuildKeys();
+    d.AddName(u"Gamma"_qs);
+    try {
+        d.AddName(u"Delta"_qs);
+        FAIL() << "no error";
+    } catch (const PlatformError &e) {
+        EXPECT_EQ(e.message(), u"Unable to insert a line");
+    }
+    EXPECT_EQ(d.Spellings(), (QStringList{u"Alpha"_qs, u"Beta"_qs, u"Gamma"_qs}));
+    EXPECT_EQ(d.Keys().size(), 3);
+    EXPECT_EQ(d.UserList(), QStringList{u"Gamma"_qs});
+    d.AddName(u"BETA"_qs); // a known name needs no room
 }
 
 TEST(Dictionary, NameToAddFollowsTheCaptionsShape)
