@@ -1,6 +1,7 @@
 #include "VLMain/gui/MainForm.h"
 
 #include "VLMain/core/NameEditing.h"
+#include "VLMain/core/RenameJournal.h"
 #include "VLMain/core/UserNames.h"
 #include "VLMain/gui/FilesListView.h"
 #include "VLUtils/gui/AboutBox.h"
@@ -79,8 +80,27 @@ QString TMainForm::UserNamesFile() const
     return options_.userNamesPath.isEmpty() ? UserNamesPath() : options_.userNamesPath;
 }
 
+QString TMainForm::JournalFolderPath() const
+{
+    return options_.journalFolder.isEmpty() ? JournalFolder() : options_.journalFolder;
+}
+
+void TMainForm::RecoverJournals(const QString &onlyFolder)
+{
+    const RecoveryReport report = RecoverUnfinishedJournals(JournalFolderPath(), fs_, onlyFolder);
+    if (const QString summary = report.Summary(); !summary.isEmpty()) {
+        MessageRequest request;
+        request.caption = QString::fromUtf16(kRenameCaption);
+        request.text = summary;
+        request.icon = report.leftAtTemp > 0 ? MessageIcon::Warning : MessageIcon::Information;
+        Dialogs::ShowMessage(request);
+    }
+}
+
 void TMainForm::FormCreate()
 {
+    // A pass that was cut short (a crash, a kill, a power cut) is finished before anything else.
+    RecoverJournals();
     PrepareDictionaries();
     flags_.SetAll();
     windowMenu_ = std::make_unique<WindowMenu>(this);
@@ -229,6 +249,8 @@ void TMainForm::EnableControls(bool enabled)
 
 void TMainForm::ScanFolder(const QString &folder)
 {
+    if (!scanner_.IsScanning())
+        RecoverJournals(WithSeparator(folder));
     scanner_.ScanFolder(folder);
 }
 

@@ -43,6 +43,7 @@ struct MainFormOptions
     QStringList arguments;            // without the program name
     FileSystem *fileSystem = nullptr; // the system's own when null
     QString userNamesPath;            // the default location when empty
+    QString journalFolder;            // the rename journals' folder; the default when empty
     bool loadUserNames = true;
 };
 
@@ -118,6 +119,9 @@ private:
     void PlaceControls();
     void RefreshDictionaryViews();
     QString UserNamesFile() const;
+    QString JournalFolderPath() const;
+    // Finishes what an interrupted pass left (all folders, or one), and tells the user.
+    void RecoverJournals(const QString &onlyFolder = {});
 
     // ScanHooks
     void SetAddButtonEnabled(bool enabled) override;

@@ -63,7 +63,9 @@ void TMainForm::RenameButtonClick()
     showMinimized();
     const QString savedTitle = ApplicationTitle::Get();
     WindowPassHooks hooks(this, ProgressBar);
-    const PassReport report = RenameFiles(folder, files_, dictionaries_, fs_, hooks);
+    RenameOptions renameOptions;
+    renameOptions.journalFolder = JournalFolderPath();
+    const PassReport report = RenameFiles(folder, files_, dictionaries_, fs_, hooks, renameOptions);
     ApplicationTitle::Set(savedTitle);
     ProgressBar->setValue(0);
     EnableControls(true);
@@ -79,8 +81,11 @@ void TMainForm::RenameButtonClick()
     else
         FolderEdit->setFocus();
     SortMarkedFirst(files_, flags_);
-    if (report.failed > 0)
-        ShowWarningBox(FailureMessage(report));
+    QString warning = report.failed > 0 ? FailureMessage(report) : QString();
+    if (!report.journalError.isEmpty())
+        warning += (warning.isEmpty() ? u"" : u"\n\n") + report.journalError;
+    if (!warning.isEmpty())
+        ShowWarningBox(warning);
 }
 
 void TMainForm::FilesListViewEdited(int row, const QString &text)

@@ -22,6 +22,7 @@ struct Window
         MainFormOptions options;
         options.arguments = std::move(arguments);
         options.userNamesPath = config.path() + u"Vorlant.ini";
+        options.journalFolder = config.path() + u"journal";
         form = std::make_unique<TMainForm>(std::move(options));
         if (show) {
             form->show();

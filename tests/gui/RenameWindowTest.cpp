@@ -89,3 +89,53 @@ TEST(RenameWindow, FailedRenamesAreReportedOnceAfterThePass)
 
 } // namespace
 } // namespace vl
+
+#include "VLMain/core/RenameJournal.h"
+
+namespace vl {
+namespace {
+
+TEST(RenameWindow, InterruptedPassIsFinishedBeforeTheFolderIsListed)
+{
+    TempFolder dir;
+    test::TempFolder state;
+    const QString journals = state.path() + u"journal";
+    // A pass that was killed after the first step of its only rename.
+    dir.AddFile(QByteArray("readme.TXT.tmp"), "kept");
+    {
+        auto journal = RenameJournal::Begin(journals, dir.nativePath(),
+                                            {{"readme.TXT", "readme.TXT.tmp", "ReadMe.txt"}});
+        ASSERT_TRUE(journal);
+        journal->Record(0, StepState::AtTemp);
+    }
+    Dialogs::TakeShownMessages();
+    MainFormOptions options;
+    options.arguments = QStringList{dir.path()};
+    options.userNamesPath = state.path() + u"Vorlant.ini";
+    options.journalFolder = journals;
+    TMainForm form(options);
+    form.show();
+    QApplication::processEvents();
+    EXPECT_EQ(dir.Names(), QList<QByteArray>{"ReadMe.txt"});
+    EXPECT_EQ(dir.Contents("ReadMe.txt"), "kept");
+    ASSERT_EQ(form.Files().size(), 1);
+    EXPECT_EQ(form.Files().at(0).caption, u"ReadMe");
+    EXPECT_EQ(Dialogs::TakeShownMessages().size(), 1); // the user is told what was finished
+}
+
+TEST(RenameWindow, PassKeepsAJournalThatCanBeUndone)
+{
+    TempFolder dir;
+    dir.AddFile(QByteArray("setup.EXE"));
+    Window w({dir.path()});
+    QTest::mouseClick(w.form->RenameButton, Qt::LeftButton);
+    ASSERT_EQ(dir.Names(), QList<QByteArray>{"Setup.exe"});
+    const auto journal = ReadLastJournal(dir.path(), w.config.path() + u"journal");
+    ASSERT_TRUE(journal);
+    EXPECT_TRUE(journal->finished);
+    UndoPass(*journal, SystemFileSystem(), w.config.path() + u"journal");
+    EXPECT_EQ(dir.Names(), QList<QByteArray>{"setup.EXE"});
+}
+
+} // namespace
+} // namespace vl
