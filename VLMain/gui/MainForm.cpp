@@ -178,9 +178,19 @@ void TMainForm::FormShow()
         if (::chdir(QFile::encodeName(folder).constData()) == 0)
             folder = QDir::currentPath();
     }
+    OpenFolder(folder);
+}
+
+void TMainForm::OpenFolder(const QString &folder)
+{
     FolderEdit->setText(WithSeparator(folder));
     flags_.SetAll();
     ScanFolder(FolderEdit->text());
+    FocusAfterScan();
+}
+
+void TMainForm::FocusAfterScan()
+{
     if (RenameButton->isEnabled())
         RenameButton->setFocus();
     else

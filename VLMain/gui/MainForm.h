@@ -120,6 +120,10 @@ private:
     void RefreshDictionaryViews();
     QString UserNamesFile() const;
     QString JournalFolderPath() const;
+    // Shows and lists a folder chosen on the command line or in the picker, all flags set.
+    void OpenFolder(const QString &folder);
+    // The focus after a scan that a command started: the rename button when there is work.
+    void FocusAfterScan();
     // Finishes what an interrupted pass left (all folders, or one), and tells the user.
     void RecoverJournals(const QString &onlyFolder = {});
 

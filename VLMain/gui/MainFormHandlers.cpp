@@ -141,10 +141,7 @@ void TMainForm::AddButtonClick()
     for (int row = 0; row < files_.size() && !refused.isEmpty(); ++row)
         if (refused.contains(files_.at(row).diskName))
             files_.SetChecked(row, true);
-    if (RenameButton->isEnabled())
-        RenameButton->setFocus();
-    else
-        FolderEdit->setFocus();
+    FocusAfterScan();
     if (!report.refused.isEmpty())
         ShowWarningBox(u"Эти имена не добавлены, потому что программа не смогла бы с ними "
                        u"запуститься:\n"
@@ -168,13 +165,7 @@ void TMainForm::FolderSpeedButtonClick()
     QString path = FolderEdit->text();
     if (!BrowseForFolder(this, QStringLiteral("Выберите для переименования:"), path))
         return;
-    FolderEdit->setText(WithSeparator(path));
-    flags_.SetAll();
-    ScanFolder(FolderEdit->text());
-    if (RenameButton->isEnabled())
-        RenameButton->setFocus();
-    else
-        FolderEdit->setFocus();
+    OpenFolder(path);
 }
 
 bool TMainForm::eventFilter(QObject *watched, QEvent *event)
