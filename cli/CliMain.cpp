@@ -1,0 +1,243 @@
+// The entry of vorlant-cli: the window's dictionaries, user names and rename pass, driven from
+// the command line.
+
+#include "cli/CliConsole.h"
+#include "cli/CliOptions.h"
+#include "cli/CliPass.h"
+
+#include "VLMain/core/FolderScan.h"
+#include "VLMain/core/NameEditing.h"
+#include "VLMain/core/RenameJournal.h"
+#include "VLMain/core/UserNames.h"
+#include "VLUtils/core/TextRules.h"
+#include "VLUtils/core/VersionInfo.h"
+#include "platform/core/PlatformError.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace vl::cli
+{
+
+namespace
+{
+
+// Reports each fault of the self-check on stderr and goes on, so that every fault is seen at once.
+class StderrPrompt final : public SelfCheckPrompt
+{
+public:
+    bool Continue(const QString &message) override
+    {
+        // The message ends with the window's question, which has no place here.
+        WriteError(message.section(u'\r', 0, 0));
+        return true;
+    }
+};
+
+// The arguments as text. An argument that is not UTF-8 cannot name a file of this program, and
+// decoding it would silently name another one.
+bool DecodeArguments(int argc, char **argv, QStringList &arguments)
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray bytes(argv[i]);
+        QString text = QString::fromUtf8(bytes);
+        if (text.toUtf8() != bytes)
+            return false;
+        arguments.append(std::move(text));
+    }
+    return true;
+}
+
+int UsageError(const QString &error)
+{
+    WriteError(error);
+    WriteError(QStringLiteral("справка: vorlant-cli --help"));
+    return kExitUsage;
+}
+
+// The folder arguments as absolute paths with their links resolved, ending in "/".
+bool ResolveFolders(const QStringList &arguments, QStringList &folders, QString &error)
+{
+    for (const QString &argument : arguments) {
+        const QFileInfo info(argument);
+        if (!info.exists()) {
+            error = u"папка «" + argument + u"» не найдена";
+            return false;
+        }
+        if (!info.isDir()) {
+            error = u"«" + argument + u"» — не папка";
+            return false;
+        }
+        folders.append(WithSeparator(info.canonicalFilePath()));
+    }
+    return true;
+}
+
+// Why a name given on the command line cannot be added, beyond the window's reasons.
+QString CommandLineRefusal(const NameArgument &name, const QString &core)
+{
+    if (core.contains(u'\n') || core.contains(u'\r') || core.contains(u'/'))
+        return QStringLiteral("в имени есть перевод строки или «/»");
+    if (name.fullName && !core.contains(u'.'))
+        return QStringLiteral("в полном имени файла нет точки");
+    return {};
+}
+
+// Adds the names as the window's add button does: the name core of each text, refused when it
+// could not pass the next start's self-check, nothing when the dictionary holds it already.
+// True when every name was added or already there.
+bool AddNames(
+    const QList<NameArgument> &names, TDictionaries &dictionaries, bool &added, bool toStderr)
+{
+    bool allDone = true;
+    const auto say = [toStderr](const QString &line) {
+        if (toStderr)
+            WriteError(line);
+        else
+            WriteOut(line + u'\n');
+    };
+    for (const NameArgument &name : names) {
+        const QString core = ExtractNameCore(name.text);
+        QString reason = AddRefusalReason(core);
+        if (reason.isEmpty())
+            reason = CommandLineRefusal(name, core);
+        if (!reason.isEmpty()) {
+            WriteError(u"имя «" + name.text + u"» не добавлено: " + reason);
+            allDone = false;
+            continue;
+        }
+        TDictionary &dictionary = name.fullName ? dictionaries.full : dictionaries.names;
+        if (dictionary.ContainsName(core)) {
+            say(u"Имя «" + core + u"» уже есть в "
+                + (name.fullName ? u"словаре полных имён" : u"словаре имён")
+                + u"; добавлять нечего.");
+            continue;
+        }
+        dictionary.AddName(core);
+        added = true;
+        say(u"Имя «" + core + u"» добавлено в "
+            + (name.fullName ? u"словарь полных имён" : u"словарь имён") + u'.');
+    }
+    return allDone;
+}
+
+// Reverses the last pass on the folder from its journal.
+int Undo(const QString &argument)
+{
+    QStringList folders;
+    if (QString error;
+        !ResolveFolders({ argument.isEmpty() ? QDir::currentPath() : argument }, folders, error))
+        return UsageError(error);
+    const QString &folder = folders.first();
+    const QString journalFolder = JournalFolder();
+    Totals totals;
+    ReportRecovery(RecoverUnfinishedJournals(journalFolder, SystemFileSystem(), folder), totals);
+
+    const std::optional<JournalContents> journal = ReadLastJournal(folder, journalFolder);
+    if (!journal) {
+        WriteError(folder + u": нет журнала переименований этой папки, отменять нечего");
+        return kExitFailed;
+    }
+    const UndoReport report = UndoPass(*journal, SystemFileSystem(), journalFolder);
+    for (const QString &failure : report.notReversed)
+        WriteError(folder + u": не удалось вернуть прежнее имя: " + failure);
+    if (!report.journalError.isEmpty())
+        WriteError(folder + u": " + report.journalError);
+    WriteOut(folder + u'\n' + u"Возвращено прежних имён: " + QString::number(report.reversed)
+        + (report.notReversed.isEmpty()
+                ? QString()
+                : u", не возвращено: " + QString::number(report.notReversed.size()))
+        + u".\n");
+    return report.notReversed.isEmpty() && totals.errors == 0 ? kExitDone : kExitFailed;
+}
+
+int Run(const CliOptions &options)
+{
+    if (options.help) {
+        WriteOut(UsageText());
+        return kExitDone;
+    }
+    if (options.version) {
+        WriteOut(u"vorlant-cli " + ProgramVersion() + u'\n');
+        return kExitDone;
+    }
+
+    if (options.undo)
+        return Undo(options.undoFolder);
+
+    QStringList folders;
+    if (QString error; !ResolveFolders(options.folders, folders, error))
+        return UsageError(error);
+
+    const QString userNames = options.userNamesFile.isEmpty()
+        ? UserNamesPath()
+        : QFileInfo(options.userNamesFile).absoluteFilePath();
+    TDictionaries dictionaries;
+    StderrPrompt prompt;
+    const bool fault = PrepareDictionaries(
+        dictionaries, prompt, [&](TDictionaries &d) { LoadUserNames(d, userNames); });
+    if (fault) {
+        WriteError(
+            u"самопроверка словарей не пройдена; исправьте файл имён пользователя " + userNames);
+        return kExitSelfCheck;
+    }
+
+    int status = kExitDone;
+    if (!options.names.isEmpty()) {
+        bool added = false;
+        if (!AddNames(options.names, dictionaries, added, options.json))
+            status = kExitFailed;
+        if (added) {
+            try {
+                SaveUserNames(dictionaries, userNames);
+            } catch (const PlatformError &error) {
+                WriteError(error.message() + u"; добавленные имена не сохранены");
+                status = kExitFailed;
+            }
+        }
+    }
+
+    if (!folders.isEmpty()) {
+        Totals totals;
+        PassSettings settings;
+        settings.apply = options.apply;
+        settings.json = options.json;
+        settings.journalFolder = JournalFolder();
+        FolderPass pass(dictionaries, settings, totals);
+        FolderWalker walker(pass, options.recursive, totals);
+        for (const QString &folder : folders)
+            walker.Walk(folder);
+        if (!options.json)
+            WriteOut(SummaryLine(totals, options.apply));
+        if (totals.failed > 0 || totals.errors > 0)
+            status = kExitFailed;
+    }
+    return status;
+}
+
+} // namespace
+
+} // namespace vl::cli
+
+int main(int argc, char **argv)
+{
+    using namespace vl::cli;
+    QStringList arguments;
+    if (!DecodeArguments(argc, argv, arguments))
+        return UsageError(QStringLiteral("параметр записан не в кодировке UTF-8"));
+    const ParseResult parsed = ParseArguments(arguments);
+    if (!parsed.error.isEmpty())
+        return UsageError(parsed.error);
+
+    // For the program's own folder, where the user name file may live.
+    QCoreApplication app(argc, argv);
+    int status = kExitFailed;
+    try {
+        status = Run(parsed.options);
+    } catch (const vl::PlatformError &error) {
+        WriteError(error.message());
+    }
+    FlushOut();
+    return status;
+}

@@ -1,0 +1,353 @@
+#include "cli/CliPass.h"
+
+#include "cli/CliConsole.h"
+
+#include "VLMain/core/FolderScan.h"
+#include "VLMain/core/RenamePass.h"
+#include "VLUtils/core/Collation.h"
+
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace vl::cli
+{
+
+namespace
+{
+
+// The scan's view of a window that is not there: no messages to let through, no buttons. Not
+// being due, the listing reaches the list in one batch.
+class QuietScanHooks final : public ScanHooks
+{
+public:
+    bool MessagesDue() override { return false; }
+};
+
+class ProgressHooks final : public RenamePassHooks
+{
+public:
+    explicit ProgressHooks(ProgressBar &bar)
+        : bar_(bar)
+    {
+    }
+    void BeforeItem(int index, int, const QString &) override { bar_.Show(index); }
+
+private:
+    ProgressBar &bar_;
+};
+
+// The plan of one item on its own. A pass shares its seen-core list between items, but that list
+// decides only which item gets the check mark, which the command line does not show; alone, an
+// item's plan does not grow dearer with every unknown name listed before it.
+ItemPlan PlanOf(const FileItem &item, const TDictionaries &dictionaries)
+{
+    SeenCores seen;
+    return ClassifyItem(item, dictionaries, seen);
+}
+
+QString NameOf(const FileItem &item)
+{
+    return QString::fromUtf8(item.diskName);
+}
+
+QString JsonLine(const QString &folder, const QString &oldName, const QString &newName,
+    RenameRule rule, const QString &state, const QString &error)
+{
+    QJsonObject object;
+    object.insert(QStringLiteral("folder"), folder);
+    object.insert(QStringLiteral("old"), oldName);
+    object.insert(QStringLiteral("new"), newName);
+    object.insert(QStringLiteral("rule"), static_cast<int>(rule));
+    object.insert(QStringLiteral("state"), state);
+    object.insert(QStringLiteral("error"),
+        error.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(error));
+    return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) + u'\n';
+}
+
+// The lines of one folder: a heading with the folder, then one line per file worth showing.
+class FolderText
+{
+public:
+    explicit FolderText(const QString &folder)
+        : folder_(folder)
+    {
+    }
+
+    void Add(const QString &line)
+    {
+        if (text_.isEmpty())
+            text_ = folder_ + u'\n';
+        text_ += u"  " + line + u'\n';
+    }
+    const QString &text() const { return text_; }
+
+private:
+    QString folder_;
+    QString text_;
+};
+
+// The names of one folder, changed as the rename pass would change them, to foresee the pass's
+// failures without touching the folder. A pass that cannot rename at all (no right to write in
+// the folder, a read-only disk) fails on every file, as the system would tell it.
+class NameSimulation
+{
+public:
+    NameSimulation(FileSystem &fs, const QByteArray &folder)
+    {
+        QList<QByteArray> names;
+        fs.ListNames(folder, names);
+        names_ = QSet<QByteArray>(names.cbegin(), names.cend());
+        if (::access(folder.constData(), W_OK | X_OK) != 0)
+            writeError_ = errno;
+    }
+
+    // The failure of renaming oldName through tempName to newName, or empty when it would work.
+    QString Rename(const QByteArray &oldName, const QByteArray &tempName, const QByteArray &newName)
+    {
+        if (writeError_ != 0)
+            return DescribeError(writeError_);
+        if (!names_.contains(oldName))
+            return DescribeError(ENOENT);
+        if (names_.contains(tempName))
+            return u"временное имя «" + QString::fromUtf8(tempName) + u"» занято";
+        if (names_.contains(newName))
+            return DescribeError(EEXIST); // the second step fails and the file goes back
+        names_.remove(oldName);
+        names_.insert(newName);
+        return {};
+    }
+
+private:
+    QSet<QByteArray> names_;
+    int writeError_ = 0;
+};
+
+} // namespace
+
+FolderPass::FolderPass(
+    const TDictionaries &dictionaries, const PassSettings &settings, Totals &totals, FileSystem &fs)
+    : dictionaries_(dictionaries)
+    , settings_(settings)
+    , totals_(totals)
+    , fs_(fs)
+{
+}
+
+void FolderPass::Run(const QString &folder)
+{
+    // As the window does before it lists a folder: a pass on it that was cut short is finished
+    // first. A preview leaves that to the next -x, as it touches nothing.
+    if (settings_.apply && !settings_.journalFolder.isEmpty())
+        ReportRecovery(RecoverUnfinishedJournals(settings_.journalFolder, fs_, folder), totals_);
+
+    // The same listing and the same order as the window's.
+    FileListModel files;
+    SortFlags flags;
+    flags.SetAll();
+    QuietScanHooks scanHooks;
+    FolderScanner scanner(files, flags, scanHooks, fs_);
+    scanner.ScanFolder(folder);
+    ++totals_.folders;
+    totals_.files += files.size();
+
+    const QList<FileItem> before = files.items();
+    QList<ItemPlan> plans;
+    plans.reserve(before.size());
+    for (const FileItem &item : before)
+        plans.append(PlanOf(item, dictionaries_));
+
+    QList<Outcome> outcomes;
+    if (settings_.apply) {
+        if (!files.isEmpty()) {
+            ProgressBar bar(folder, files.size());
+            ProgressHooks hooks(bar);
+            RenameOptions options;
+            options.journalFolder = settings_.journalFolder;
+            const PassReport report
+                = RenameFiles(folder, files, dictionaries_, fs_, hooks, options);
+            // The renames stand; only their undo is lost.
+            if (!report.journalError.isEmpty())
+                WriteError(folder + u": " + report.journalError
+                    + u"; отменить это переименование будет нельзя");
+        }
+        outcomes = ApplyOutcomes(before, plans, files);
+    } else {
+        outcomes = PreviewOutcomes(folder, before, plans);
+    }
+    Show(folder, before, plans, outcomes);
+}
+
+QList<FolderPass::Outcome> FolderPass::PreviewOutcomes(
+    const QString &folder, const QList<FileItem> &items, const QList<ItemPlan> &plans)
+{
+    // The pass's renames played against the folder's names, in the pass's order, with the same
+    // refusals and the same failures of a taken name.
+    NameSimulation disk(fs_, QFile::encodeName(folder));
+    QList<Outcome> outcomes;
+    outcomes.reserve(items.size());
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const FileItem &item = items.at(i);
+        const ItemPlan &plan = plans.at(i);
+        Outcome outcome;
+        outcome.state = plan.state;
+        outcome.newName = plan.rename ? plan.newName : NameOf(item);
+        if (plan.rename) {
+            outcome.error = RefusalReason(item, plan.newName);
+            if (outcome.error.isEmpty())
+                outcome.error = disk.Rename(item.diskName, plan.tempName, plan.newName.toUtf8());
+            if (outcome.error.isEmpty())
+                outcome.renamed = true;
+            else
+                outcome.state = QString::fromUtf16(kStateNotRenamed);
+        }
+        outcomes.append(std::move(outcome));
+    }
+    return outcomes;
+}
+
+QList<FolderPass::Outcome> FolderPass::ApplyOutcomes(
+    const QList<FileItem> &before, const QList<ItemPlan> &plans, const FileListModel &after)
+{
+    QList<Outcome> outcomes;
+    outcomes.reserve(before.size());
+    for (int i = 0; i < after.size(); ++i) {
+        const FileItem &now = after.at(i);
+        Outcome outcome;
+        outcome.state = now.state;
+        outcome.newName = plans.at(i).rename ? plans.at(i).newName : NameOf(before.at(i));
+        if (now.state == QString::fromUtf16(kStateNotRenamed))
+            outcome.error
+                = now.failure.isEmpty() ? QString::fromUtf16(kStateNotRenamed) : now.failure;
+        outcome.renamed = outcome.error.isEmpty() && now.diskName != before.at(i).diskName;
+        outcomes.append(std::move(outcome));
+    }
+    return outcomes;
+}
+
+void FolderPass::Show(const QString &folder, const QList<FileItem> &items,
+    const QList<ItemPlan> &plans, const QList<Outcome> &outcomes)
+{
+    FolderText text(folder);
+    QString json;
+    QStringList errors;
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const QString old = NameOf(items.at(i));
+        const ItemPlan &plan = plans.at(i);
+        const Outcome &outcome = outcomes.at(i);
+        const bool unknown = plan.rule == RenameRule::UnknownCore;
+        totals_.renamed += outcome.renamed ? 1 : 0;
+        totals_.failed += outcome.error.isEmpty() ? 0 : 1;
+        totals_.unknown += unknown ? 1 : 0;
+
+        if (!outcome.error.isEmpty())
+            errors.append(folder + old
+                + (settings_.apply ? u": не переименован в " : u": не будет переименован в ")
+                + outcome.newName + u": " + outcome.error);
+        if (settings_.json) {
+            json += JsonLine(folder, old, outcome.newName, plan.rule, outcome.state, outcome.error);
+            continue;
+        }
+        if (outcome.renamed)
+            text.Add(old + u" → " + outcome.newName);
+        if (unknown)
+            text.Add(u"не распознано: " + old);
+    }
+    WriteOut(settings_.json ? json : text.text());
+    for (const QString &error : errors)
+        WriteError(error);
+}
+
+void ReportRecovery(const RecoveryReport &report, Totals &totals)
+{
+    if (const QString summary = report.Summary(); !summary.isEmpty())
+        for (const QString &line : summary.split(u'\n'))
+            WriteError(line);
+    if (report.leftAtTemp > 0 || report.unreachable > 0)
+        ++totals.errors;
+}
+
+QString SummaryLine(const Totals &t, bool apply)
+{
+    QString line = u"Итого — папок: " + QString::number(t.folders) + u", файлов: "
+        + QString::number(t.files) + (apply ? u", переименовано: " : u", будет переименовано: ")
+        + QString::number(t.renamed) + u", не распознано: " + QString::number(t.unknown);
+    if (t.failed > 0)
+        line += (apply ? u", не переименовано: " : u", не удастся переименовать: ")
+            + QString::number(t.failed);
+    if (t.errors > 0)
+        line += u", ошибок: " + QString::number(t.errors);
+    return line + u".\n";
+}
+
+FolderWalker::FolderWalker(FolderPass &pass, bool recursive, Totals &totals)
+    : pass_(pass)
+    , recursive_(recursive)
+    , totals_(totals)
+{
+}
+
+void FolderWalker::Walk(const QString &top)
+{
+    QStringList stack { WithSeparator(top) };
+    while (!stack.isEmpty()) {
+        const QString folder = stack.takeLast();
+        const QByteArray native = QFile::encodeName(folder);
+        DIR *dir = ::opendir(native.constData());
+        if (!dir) {
+            WriteError(folder + u": не удалось прочитать папку: " + DescribeError(errno));
+            ++totals_.errors;
+            continue;
+        }
+        struct stat st;
+        if (::fstat(::dirfd(dir), &st) != 0 || visited_.contains({ st.st_dev, st.st_ino })) {
+            ::closedir(dir);
+            continue;
+        }
+        visited_.insert({ st.st_dev, st.st_ino });
+
+        // Subfolders are read before the pass; the pass renames files only.
+        QStringList subfolders;
+        while (recursive_) {
+            errno = 0;
+            const dirent *entry = ::readdir(dir);
+            if (!entry)
+                break;
+            const QByteArray name(entry->d_name);
+            if (name == "." || name == "..")
+                continue;
+            // Not followed through links: lstat, not stat.
+            struct stat sub;
+            if (::fstatat(::dirfd(dir), entry->d_name, &sub, AT_SYMLINK_NOFOLLOW) != 0
+                || !S_ISDIR(sub.st_mode))
+                continue;
+            const QString text = QString::fromUtf8(name);
+            if (text.toUtf8() != name) {
+                WriteError(
+                    folder + text + u": имя папки записано не в кодировке UTF-8, папка пропущена");
+                ++totals_.errors;
+                continue;
+            }
+            subfolders.append(text);
+        }
+        ::closedir(dir);
+
+        pass_.Run(folder);
+        std::sort(subfolders.begin(), subfolders.end(), [](const QString &a, const QString &b) {
+            const int order = CompareNames(a, b);
+            return order != 0 ? order < 0 : a < b;
+        });
+        for (auto it = subfolders.crbegin(); it != subfolders.crend(); ++it)
+            stack.append(folder + *it + u'/');
+    }
+}
+
+} // namespace vl::cli

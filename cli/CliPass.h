@@ -1,0 +1,91 @@
+#pragma once
+
+// One folder's rename pass from the command line: listed by the window's folder scan, then either
+// previewed (the plan of every file, nothing touched) or run by the window's rename pass.
+
+#include "VLMain/core/Dictionary.h"
+#include "VLMain/core/FileListModel.h"
+#include "VLMain/core/RenameJournal.h"
+#include "VLMain/core/RenamePass.h"
+#include "platform/core/FileSystem.h"
+
+#include <QPair>
+#include <QSet>
+#include <QString>
+
+namespace vl::cli
+{
+
+struct PassSettings {
+    bool apply = false;
+    bool json = false;
+    QString journalFolder; // where --apply keeps its journal; empty: none
+};
+
+// Counts over every folder of one run.
+struct Totals {
+    int folders = 0;
+    int files = 0;
+    int renamed = 0; // renamed, or to be renamed in a preview
+    int failed = 0; // not renamed, or to be refused in a preview
+    int unknown = 0; // names that no dictionary holds
+    int errors = 0; // folders that could not be read, journals that could not be kept
+};
+
+class FolderPass
+{
+public:
+    FolderPass(const TDictionaries &dictionaries, const PassSettings &settings, Totals &totals,
+        FileSystem &fs = SystemFileSystem());
+
+    // Lists and previews or renames one folder (an absolute path ending in "/"). Results go to
+    // stdout, failures to stderr.
+    void Run(const QString &folder);
+
+private:
+    // What became, or would become, of one file.
+    struct Outcome {
+        bool renamed = false;
+        QString newName; // the styled name; the listed one when it needs no rename
+        QString state; // the state text the window shows for it afterwards
+        QString error; // why it is not (to be) renamed; empty otherwise
+    };
+
+    QList<Outcome> PreviewOutcomes(
+        const QString &folder, const QList<FileItem> &items, const QList<ItemPlan> &plans);
+    QList<Outcome> ApplyOutcomes(
+        const QList<FileItem> &before, const QList<ItemPlan> &plans, const FileListModel &after);
+    void Show(const QString &folder, const QList<FileItem> &items, const QList<ItemPlan> &plans,
+        const QList<Outcome> &outcomes);
+
+    const TDictionaries &dictionaries_;
+    PassSettings settings_;
+    Totals &totals_;
+    FileSystem &fs_;
+};
+
+// Shows what recovering a pass that was cut short did, on stderr; what it could not settle counts
+// as an error.
+void ReportRecovery(const RecoveryReport &report, Totals &totals);
+
+// The summary line of a run.
+QString SummaryLine(const Totals &totals, bool apply);
+
+// Runs pass over folder and, when recursive, over every folder below it (depth first, each
+// folder's subfolders in name order). Symbolic links to folders are not followed, and a folder
+// met twice (through a bind mount, or given twice) is passed once. A folder that cannot be read
+// is reported and counted as an error.
+class FolderWalker
+{
+public:
+    FolderWalker(FolderPass &pass, bool recursive, Totals &totals);
+    void Walk(const QString &folder);
+
+private:
+    FolderPass &pass_;
+    bool recursive_;
+    Totals &totals_;
+    QSet<QPair<quint64, quint64>> visited_;
+};
+
+} // namespace vl::cli
