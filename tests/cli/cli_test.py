@@ -170,7 +170,7 @@ class Passes(CliTestCase):
         folder = self.folder(files=[f for f, *_ in WORKED_EXAMPLES]
                              + ["Setup.exe", "readme.TXT", "readme.TXT.tmp", "autorun.INF.tmp"])
         write(os.path.join(folder, "AUTORUN.INF"))
-        os.symlink("README", os.path.join(folder, "LINK.TXT"))
+        os.symlink("README", os.path.join(folder, "readme.LNK"))
         os.mkdir(os.path.join(folder, "SETUP.DIR"))
         write(os.path.join(folder, b"\xff-name.TXT".decode("utf-8", "surrogateescape")))
         before = snapshot(self.tmp)
@@ -188,7 +188,7 @@ class Passes(CliTestCase):
                        "в кодировке UTF-8"):
             self.assertIn(reason, applied[2])
         self.assertEqual(self.renames(preview[1]), self.renames(applied[1]))
-        self.assertIn("LINK.TXT → Link.txt", self.renames(applied[1]))
+        self.assertIn("readme.LNK → ReadMe.lnk", self.renames(applied[1]))
 
         # The disk now holds exactly what the preview said: the link renamed, not its target.
         expected = set()
@@ -197,7 +197,7 @@ class Passes(CliTestCase):
             expected.add(os.fsencode(name) if "\ufffd" not in name else b"\xff-name.TXT")
         expected.add(b"SETUP.DIR")
         self.assertEqual(set(os.listdir(os.fsencode(folder))), expected)
-        self.assertEqual(os.readlink(os.path.join(folder, "Link.txt")), "README")
+        self.assertEqual(os.readlink(os.path.join(folder, "ReadMe.lnk")), "README")
 
         # A second preview and a second pass agree that nothing is left to do but the failures.
         again = self.run_cli(folder)
@@ -329,7 +329,7 @@ class UserNames(CliTestCase):
 
 
 class Undo(CliTestCase):
-    NAMES = [b"READ.ME", b"setup.EXE", b"README", b"NOTES.", "Отчёт КВАРТАЛ.DOC".encode(), b"with space.TXT",
+    NAMES = [b"READ.ME", b"setup.EXE", b"README", b"AUTORUN.", "Отчёт КВАРТАЛ.DOC".encode(), b"with space.TXT",
              b"\xff\xfe.TXT", b"INDEX.SHTML.RU"]
 
     def test_undo_restores_the_names_byte_for_byte(self):
