@@ -37,10 +37,12 @@ QByteArray TemporaryName(const QByteArray &diskName)
 
 bool SeenCores::Add(const QString &upperCore)
 {
-    for (const QString &core : cores_)
-        if (CompareNames(core, upperCore) == 0)
-            return false;
-    cores_.append(upperCore);
+    // Equal under the collation means equal upper-case forms, so a hash of the upper-case form
+    // finds what a front-to-back search would, without growing slower with every unknown name.
+    const QString key = UpperCase(upperCore);
+    if (cores_.contains(key))
+        return false;
+    cores_.insert(key);
     return true;
 }
 
@@ -118,6 +120,8 @@ QString DescribeError(int error)
         return QStringLiteral("нет прав на переименование в этой папке");
     case EROFS:
         return QStringLiteral("папка находится на диске только для чтения");
+    case ENOTDIR:
+        return QStringLiteral("часть пути не является папкой");
     case ENAMETOOLONG:
         return QStringLiteral("слишком длинное имя файла");
     case ENOSPC:

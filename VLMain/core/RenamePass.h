@@ -8,6 +8,7 @@
 #include "VLMain/core/RenameJournal.h"
 #include "platform/core/FileSystem.h"
 
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -30,7 +31,7 @@ public:
     bool Add(const QString &upperCore);
 
 private:
-    QStringList cores_;
+    QSet<QString> cores_;
 };
 
 // What the pass decides for one item before it touches the disk.
