@@ -361,13 +361,15 @@ std::unique_ptr<RenameJournal> RenameJournal::Begin(const QString &journalFolder
     QByteArray absolute = folder;
     if (!absolute.startsWith('/'))
         absolute = WithSlash(QFile::encodeName(QDir::currentPath())) + absolute;
-    const auto fail = [&](const QString &what, int code) -> std::unique_ptr<RenameJournal> {
+    const auto fail = [&](const QString &path, int code) -> std::unique_ptr<RenameJournal> {
         if (error)
-            *error = what + u": " + QString::fromLocal8Bit(::strerror(code));
+            *error = u"Журнал переименования не записан (" + path + u"): " + DescribeError(code)
+                     + u". Файлы переименованы без журнала.";
         return nullptr;
     };
+    errno = 0;
     if (!QDir().mkpath(journalFolder))
-        return fail(u"cannot create "_qs + journalFolder, errno ? errno : EACCES);
+        return fail(journalFolder, errno ? errno : EACCES);
     ::chmod(QFile::encodeName(journalFolder).constData(), 0700);
 
     static int sequence = 0;
@@ -380,7 +382,7 @@ std::unique_ptr<RenameJournal> RenameJournal::Begin(const QString &journalFolder
     const QByteArray nativeNew = QFile::encodeName(newPath);
     const int fd = ::open(nativeNew.constData(), O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_CLOEXEC, 0600);
     if (fd < 0)
-        return fail(u"cannot create "_qs + newPath, errno);
+        return fail(newPath, errno);
     int code = ::flock(fd, LOCK_EX | LOCK_NB) == 0 ? 0 : errno;
     if (code == 0)
         code = WriteAll(fd, JournalHeaderText(absolute, plan));
@@ -394,7 +396,7 @@ std::unique_ptr<RenameJournal> RenameJournal::Begin(const QString &journalFolder
         ::close(fd);
         ::unlink(nativeNew.constData());
         ::unlink(QFile::encodeName(openPath).constData());
-        return fail(u"cannot write "_qs + newPath, code);
+        return fail(newPath, code);
     }
     return std::unique_ptr<RenameJournal>(new RenameJournal(fd, openPath, journalFolder, syncEvery));
 }

@@ -156,7 +156,10 @@ RenameResult RenameInTwoSteps(FileSystem &fs, const QByteArray &folder, const QB
     tell(StepState::AtTemp);
     if (const int error = fs.RenameNoReplace(folder, tempName, newName); error != 0) {
         result.reason = DescribeError(error);
-        if (fs.RenameNoReplace(folder, tempName, oldName) != 0) {
+        const int back = fs.RenameNoReplace(folder, tempName, oldName);
+        if (error == ENOENT && back == ENOENT) {
+            tell(StepState::AtOld); // someone else took the file away under its temporary name
+        } else if (back != 0) {
             result.leftAtTemp = true;
             result.reason += u"; файл остался под временным именем " + Quoted(QString::fromUtf8(tempName));
             tell(StepState::LeftAtTemp);

@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <functional>
 
 namespace vl {
 namespace {
@@ -360,6 +361,76 @@ TEST(RenameJournal, UndoReversesAFinishedPass)
     EXPECT_EQ(dir.Contents("INSTALL"), "came later");
     // The undo is a pass of its own, and the newest journal of the folder.
     EXPECT_EQ(ReadLastJournal(dir.path(), journals.path())->entries.size(), 3);
+}
+
+// Another program changes the folder while the pass runs: just before the chosen rename call.
+class MeddlingFileSystem : public FileSystem
+{
+public:
+    std::unique_ptr<DirectoryListing> NewListing() override { return SystemFileSystem().NewListing(); }
+    int RenameNoReplace(const QByteArray &folder, const QByteArray &from, const QByteArray &to) override
+    {
+        if (meddle && from == when)
+            meddle(folder), meddle = nullptr;
+        return SystemFileSystem().RenameNoReplace(folder, from, to);
+    }
+    int ListNames(const QByteArray &folder, QList<QByteArray> &names) override
+    {
+        return SystemFileSystem().ListNames(folder, names);
+    }
+    QByteArray when;
+    std::function<void(const QByteArray &folder)> meddle;
+};
+
+TEST(RenameJournal, FilesThatVanishOrAppearDuringThePass)
+{
+    const auto remove = [](const char *name) {
+        return [name](const QByteArray &folder) { ::unlink(QByteArray(folder + name).constData()); };
+    };
+    const auto create = [](const char *name) {
+        return [name](const QByteArray &folder) {
+            QFile f(QFile::decodeName(folder + name));
+            ASSERT_TRUE(f.open(QIODevice::NewOnly));
+            f.write("theirs");
+        };
+    };
+    struct Case
+    {
+        const char *title;
+        QByteArray when; // the rename call before which the folder changes
+        std::function<void(const QByteArray &)> meddle;
+        QList<QByteArray> after;
+        StepState state; // what the journal holds for setup.EXE
+    };
+    const Case cases[] = {
+        {"gone before the first step", "setup.EXE", remove("setup.EXE"), {"ReadMe.txt"}, StepState::AtOld},
+        {"temporary name taken", "setup.EXE", create("setup.EXE.tmp"),
+         {"ReadMe.txt", "setup.EXE", "setup.EXE.tmp"}, StepState::AtOld},
+        {"new name taken between the steps", "setup.EXE.tmp", create("Setup.exe"),
+         {"ReadMe.txt", "Setup.exe", "setup.EXE"}, StepState::AtOld},
+        {"gone between the steps", "setup.EXE.tmp", remove("setup.EXE.tmp"), {"ReadMe.txt"}, StepState::AtOld},
+        {"an unlisted file appears", "setup.EXE", create("NEW.TXT"), {"NEW.TXT", "ReadMe.txt", "Setup.exe"},
+         StepState::Renamed},
+    };
+    for (const Case &c : cases) {
+        TempFolder dir, journals;
+        dir.AddFile(QByteArray("readme.TXT"), "data:readme.TXT");
+        dir.AddFile(QByteArray("setup.EXE"), "data:setup.EXE");
+        MeddlingFileSystem fs;
+        fs.when = c.when;
+        fs.meddle = c.meddle;
+        const PassReport report = JournalledPass(dir, {"readme.TXT", "setup.EXE"}, journals.path(), fs);
+        EXPECT_EQ(dir.Names(), c.after) << c.title;
+        EXPECT_EQ(dir.Contents("ReadMe.txt"), "data:readme.TXT") << c.title;
+        EXPECT_EQ(report.failed, c.state == StepState::Renamed ? 0 : 1) << c.title;
+        const std::optional<JournalContents> journal = ReadLastJournal(dir.path(), journals.path());
+        ASSERT_TRUE(journal) << c.title;
+        EXPECT_EQ(journal->states.value(1), c.state) << c.title;
+        // A finished journal is never recovered: whatever is under a temporary name now is not
+        // the pass's.
+        EXPECT_EQ(RecoverUnfinishedJournals(journals.path()).journals, 0) << c.title;
+        EXPECT_EQ(dir.Names(), c.after) << c.title;
+    }
 }
 
 TEST(RenameJournal, KeepsTheNewestTenFinishedJournals)

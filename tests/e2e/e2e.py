@@ -1,0 +1,530 @@
+#!/usr/bin/env python3
+"""End-to-end tests: the real program in a real X server, driven by real key presses and clicks.
+
+Starts Xvfb and openbox, copies the executable into a temporary folder (so that its user name
+file "Vorlant.ini" lands beside it), and runs each scenario: start on a folder, press keys and
+click, close the window, and check the folder on disk and the user name file.
+
+    e2e.py VORLANT [SCENARIO ...]
+
+Every wait polls for an outcome (a window, a file, the process's end) with a time limit.
+"""
+
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+MAIN_TITLE = "^Стилизованное переименование файлов"
+WARNING_TITLE = "^Переименование файлов$"
+SELF_CHECK_TITLE = "^Ошибка самопроверки Vorlant$"
+ERROR_TITLE = "^Ворлант$"
+
+# Client coordinates of the window's controls at 96 dots per inch.
+RENAME_BUTTON = (58, 59)
+ADD_BUTTON = (166, 59)
+FIRST_ROW = (108, 105)
+ROW_HEIGHT = 16
+
+
+class Failure(Exception):
+    pass
+
+
+def wait_for(what, predicate, timeout=20.0, interval=0.05):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure("timed out waiting for " + what)
+        time.sleep(interval)
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+def names(folder):
+    return sorted(os.listdir(os.fsencode(folder)))
+
+
+def read(path):
+    with open(path, "rb") as f:
+        return f.read()
+
+
+def write(path, data=b""):
+    with open(path, "wb") as f:
+        f.write(data)
+
+
+class Display:
+    """Xvfb on a free display number, with openbox."""
+
+    def __init__(self, work):
+        self.work = work
+
+    def __enter__(self):
+        r, w = os.pipe()
+        self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1024x768x24",
+                                      "-nolisten", "tcp"], pass_fds=(w,), stderr=subprocess.DEVNULL)
+        os.close(w)
+        number = b""
+        while not number.endswith(b"\n"):
+            chunk = os.read(r, 16)
+            if not chunk:
+                raise Failure("Xvfb did not start")
+            number += chunk
+        os.close(r)
+        self.env = dict(os.environ, DISPLAY=":" + number.decode().strip())
+        self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
+                                   stderr=subprocess.DEVNULL)
+        wait_for("the window manager", lambda: subprocess.run(
+            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env, capture_output=True,
+            text=True).stdout.find("window id") >= 0)
+        return self
+
+    def __exit__(self, *exc):
+        for p in (self.wm, self.xvfb):
+            p.terminate()
+            try:
+                p.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                p.kill()
+
+    def xdotool(self, *args):
+        result = subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True, timeout=20)
+        return result.stdout.strip()
+
+    def windows(self, title):
+        found = self.xdotool("search", "--onlyvisible", "--name", title)
+        return found.split() if found else []
+
+    def screenshot(self, path):
+        subprocess.run("xwd -root -silent | convert xwd:- png:%s" % path, shell=True, env=self.env,
+                       timeout=20, check=False)
+
+
+class App:
+    """One run of the program."""
+
+    def __init__(self, display, exe, folder, env_extra):
+        self.display = display
+        env = dict(display.env, QT_QPA_PLATFORM="xcb", LC_ALL="C.UTF-8", **env_extra)
+        env.setdefault("ASAN_OPTIONS", "detect_leaks=0")
+        started = time.monotonic()
+        self.log = open(os.path.join(env["XDG_STATE_HOME"], "..", "app.log"), "ab")
+        self.proc = subprocess.Popen([exe, folder], env=env, stdout=self.log, stderr=self.log)
+        self.wid = None
+
+    def wait_window(self, timeout=30):
+        started = time.monotonic()
+        self.wid = wait_for("the main window", lambda: self._main_window(), timeout)[0]
+        wait_for("the main window to take the focus", lambda: self.display.xdotool("getactivewindow") == self.wid)
+        return time.monotonic() - started
+
+    def _main_window(self):
+        check(self.proc.poll() is None, "the program ended early with status %s" % self.proc.returncode)
+        return self.display.windows(MAIN_TITLE)
+
+    def settle(self):
+        """Waits until the window is shown, focused and stays where it is: a click then lands on
+        the control aimed at, and keys reach the window."""
+        last = [None, 0]
+
+        def steady():
+            d = self.display
+            if d.xdotool("getactivewindow") != self.wid or d.xdotool("getwindowfocus", "-f") != self.wid:
+                return False
+            state = subprocess.run(["xprop", "-id", self.wid, "_NET_WM_STATE"], env=d.env, capture_output=True,
+                                   text=True).stdout
+            geometry = d.xdotool("getwindowgeometry", self.wid)
+            if "HIDDEN" in state or geometry != last[0]:
+                last[0], last[1] = geometry, 0
+                return False
+            last[1] += 1
+            return last[1] >= 3
+
+        wait_for("the window to settle", steady, interval=0.03)
+
+    def activate(self):
+        if self.display.xdotool("getactivewindow") != self.wid:
+            self.display.xdotool("windowactivate", "--sync", self.wid)
+            wait_for("the main window to be active", lambda: self.display.xdotool("getactivewindow") == self.wid)
+
+    def key(self, *keys):
+        self.activate()
+        self.display.xdotool("key", "--clearmodifiers", *keys)
+
+    def type(self, text):
+        self.display.xdotool("type", "--clearmodifiers", "--delay", "20", text)
+
+    def click(self, point, row=0):
+        self.activate()
+        self.settle()
+        self.display.xdotool("mousemove", "--window", self.wid, str(point[0]), str(point[1] + row * ROW_HEIGHT),
+                             "click", "1")
+
+    def answer(self, title, key="Return"):
+        """Answers a message box of the program with a key press; returns its window."""
+        box = wait_for("a message box «%s»" % title, lambda: self.display.windows(title))[0]
+        self.display.xdotool("windowactivate", "--sync", box)
+        self.display.xdotool("key", "--clearmodifiers", key)
+        wait_for("the message box to close", lambda: box not in self.display.windows(title))
+        return box
+
+    def close(self):
+        self.key("alt+F4")
+
+    def wait_exit(self, timeout=20):
+        try:
+            return self.proc.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end")
+
+    def kill(self):
+        if self.proc.poll() is None:
+            self.proc.kill()
+            self.proc.wait()
+        self.log.close()
+
+
+class Scenario:
+    def __init__(self, display, exe, work, name):
+        self.display = display
+        self.root = os.path.join(work, name)
+        self.bin = os.path.join(self.root, "bin")
+        self.folder = os.path.join(self.root, "Files")
+        self.state = os.path.join(self.root, "state")
+        for d in (self.bin, self.folder, self.state, os.path.join(self.root, "config"),
+                  os.path.join(self.root, "run")):
+            os.makedirs(d)
+        os.chmod(os.path.join(self.root, "run"), 0o700)
+        self.exe = os.path.join(self.bin, "Vorlant")
+        shutil.copy2(exe, self.exe)
+        self.ini = os.path.join(self.bin, "Vorlant.ini")
+        self.apps = []
+
+    def files(self, *entries):
+        for name in entries:
+            name = os.fsencode(name)
+            write(os.path.join(os.fsencode(self.folder), name), b"data of " + name)
+
+    def contents_intact(self):
+        for name in names(self.folder):
+            data = read(os.path.join(os.fsencode(self.folder), name))
+            check(data.startswith(b"data of "), "unexpected file %r" % name)
+            check(data[8:].upper() == name.upper(), "%r holds the data of %r" % (name, data[8:]))
+
+    def start(self):
+        app = App(self.display, self.exe, self.folder, {
+            "XDG_CONFIG_HOME": os.path.join(self.root, "config"),
+            "XDG_STATE_HOME": self.state,
+            "XDG_RUNTIME_DIR": os.path.join(self.root, "run"),
+        })
+        self.apps.append(app)
+        return app
+
+    def rename(self, app, expected, warning=False):
+        """Presses Space on the focused rename button and waits for the folder to read `expected`."""
+        app.key("space")
+        if warning:
+            app.answer(WARNING_TITLE)
+        expected = sorted(os.fsencode(n) for n in expected)
+        wait_for("the folder to read %r" % expected, lambda: names(self.folder) == expected)
+        wait_for("the window to come back", lambda: self.display.xdotool("getactivewindow") == app.wid)
+        app.settle()
+
+    def journals(self):
+        folder = os.path.join(self.state, "Vorlant")
+        return sorted(os.listdir(folder)) if os.path.isdir(folder) else None
+
+    def finish(self):
+        for app in self.apps:
+            app.kill()
+
+
+def rename_edit_add_restart(s):
+    s.files("readme.TXT", "setup.EXE", "zorkmid.DOC")
+    app = s.start()
+    app.wait_window()
+    s.rename(app, ["ReadMe.txt", "Setup.exe", "zorkmid.doc"])
+    # The unknown name is marked and listed first; edit its caption to another letter case.
+    app.click(FIRST_ROW)
+    app.key("F2")
+    app.key("ctrl+a")
+    app.type("ZorkMid")
+    app.key("Return")
+    app.click(ADD_BUTTON)
+    app.close()
+    check(app.wait_exit() == 0, "the program did not end normally")
+    check(read(s.ini) == b"[NAMES]\n0=ZorkMid\n", "user name file: %r" % read(s.ini))
+    check(names(s.folder) == [b"ReadMe.txt", b"Setup.exe", b"zorkmid.doc"], "an edit renamed a file")
+
+    s.files("ZORKMID-2.TXT")
+    app = s.start()
+    app.wait_window()
+    s.rename(app, ["ReadMe.txt", "Setup.exe", "ZorkMid.doc", "ZorkMid-2.txt"])
+    app.close()
+    check(app.wait_exit() == 0, "the program did not end normally")
+    check(read(s.ini) == b"[NAMES]\n0=ZorkMid\n", "user name file changed: %r" % read(s.ini))
+    s.contents_intact()
+    journals = s.journals() or []
+    check(len(journals) == 2 and all(j.endswith(".done") for j in journals), "journals: %r" % journals)
+
+
+def hostile_names_on_disk(s):
+    long_name = b"a" * 251 + b".TXT"
+    s.files(b"readme\n.TXT", b"caf\xe9.TXT", long_name, "ſetup.EXE", "README.TXT", "ReadMe.txt")
+    app = s.start()
+    app.wait_window()
+    # «ſetup» would become «Setup»: more than letter case, refused. «README.TXT»: name taken.
+    s.rename(app, [b"ReadMe\n.txt", b"caf\xe9.TXT", long_name, "ſetup.EXE", "README.TXT", "ReadMe.txt"],
+             warning=True)
+    app.close()
+    check(app.wait_exit() == 0, "the program did not end normally")
+    s.contents_intact()
+    check(not os.path.exists(s.ini), "a user name file was written without names")
+
+
+def damaged_user_name_file(s):
+    rng = random.Random(11)
+    damaged = bytes(rng.randrange(256) for _ in range(20000)).replace(b"NAME", b"N")
+    write(s.ini, damaged)
+    s.files("readme.TXT", "zorkmid.DOC")
+    app = s.start()
+    app.wait_window()
+    s.rename(app, ["ReadMe.txt", "zorkmid.doc"])
+    app.close()
+    check(app.wait_exit() == 0, "the program did not end normally")
+    check(read(s.ini) == damaged, "the damaged file was changed")
+
+
+def huge_user_name_file(s):
+    line = b"; " + b"x" * 98 + b"\n"
+    huge = b"[NAMES]\n0=ZorkMid\n[OTHER]\n" + line * 300000  # 30 MB
+    write(s.ini, huge)
+    s.files("zorkmid.DOC")
+    app = s.start()
+    seconds = app.wait_window(timeout=60)
+    s.rename(app, ["ZorkMid.doc"])
+    app.close()
+    check(app.wait_exit() == 0, "the program did not end normally")
+    check(read(s.ini) == huge, "the file was changed")
+    return "30 MB user name file: window after %.1f s" % seconds
+
+
+def hostile_user_name_file(s):
+    hostile = "[NAMES]\n0=Read/Me\n1=ſomefile\n2=Zork..Mid\n[NAME.EXT]\n0=Etc/Passwd\n".encode()
+    write(s.ini, hostile)
+    s.files("SOMEFILE.TXT", "zork..mid.TXT", "readme.TXT")
+    outside = sorted(set(os.listdir(s.root)) | {"app.log"})
+    app = s.start()
+    app.wait_window()
+    # «SOMEFILE» would take the spelling «ſomefile»: more than letter case, refused.
+    s.rename(app, ["SOMEFILE.TXT", "Zork..Mid.txt", "ReadMe.txt"], warning=True)
+    app.close()
+    check(app.wait_exit() == 0, "the program did not end normally")
+    s.contents_intact()
+    check(sorted(os.listdir(s.root)) == outside, "something changed outside the folder: %r" % os.listdir(s.root))
+    check(read(s.ini) == hostile, "the file was changed")
+
+
+def self_check_fault_ends_program(s):
+    """A name that fails the self-check stops the program before it serves the user."""
+    s.files("SOMEFILE.TXT", "Zork..Mid.txt", "ReadMe.txt")
+    stopping = b"[NAMES]\n0=../ReadMe\n"
+    write(s.ini, stopping)
+    app = s.start()
+    for _ in range(3):
+        if app.proc.poll() is not None:
+            break
+        try:
+            app.answer(SELF_CHECK_TITLE)
+        except Failure:
+            break
+    check(app.wait_exit(timeout=5) == 1, "the program went on after the self-check")
+    check(names(s.folder) == sorted(os.fsencode(n) for n in ["SOMEFILE.TXT", "Zork..Mid.txt", "ReadMe.txt"]),
+          "files changed")
+    check(read(s.ini) == stopping, "the file was changed")
+
+
+def unwritable_user_name_file(s):
+    os.mkdir(s.ini)  # something at the path that is not a file
+    s.files("zorkmid.DOC")
+    app = s.start()
+    app.wait_window()
+    s.rename(app, ["zorkmid.doc"])
+    app.click(ADD_BUTTON)  # the unknown name is marked: add it
+    app.close()
+    app.answer(ERROR_TITLE)  # "Unable to write to …"
+    check(app.proc.poll() is None, "the window closed although its names were not saved")
+    os.rmdir(s.ini)
+    app.close()
+    check(app.wait_exit() == 0, "the program did not end normally")
+    check(read(s.ini) == b"[NAMES]\n0=zorkmid\n", "user name file: %r" % read(s.ini))
+
+
+def killed_pass_recovered_at_next_start(s):
+    """SIGKILL during a pass of the real program; the next start puts every file in its place."""
+    kinds = [("readme-%04d.TXT", "ReadMe-%04d.txt"), ("SETUP-%04d.EXE", "Setup-%04d.exe"),
+             ("zqx%04d.DOC", "zqx%04d.doc")]
+    plan = {}
+    for i in range(2000):
+        old, new = kinds[i % 3]
+        plan[os.fsencode(old % i)] = os.fsencode(new % i)
+    journals = os.path.join(s.state, "Vorlant")
+    kills = in_flight = attempts = 0
+    while kills < 3:
+        attempts += 1
+        check(attempts <= 10, "no kill landed inside a pass")
+        for name in names(s.folder):
+            os.remove(os.path.join(os.fsencode(s.folder), name))
+        shutil.rmtree(journals, ignore_errors=True)
+        s.files(*plan)
+        app = s.start()
+        app.wait_window()
+        app.key("space")
+        wait_for("the pass's journal", lambda: os.path.isdir(journals) and any(
+            j.endswith((".open", ".done")) for j in os.listdir(journals)), interval=0.002)
+        time.sleep(random.uniform(0, 0.05))
+        app.proc.kill()
+        app.wait_exit()
+        if not any(j.endswith(".open") for j in os.listdir(journals)):
+            continue  # the pass had already finished
+        kills += 1
+        in_flight += sum(1 for n in names(s.folder) if n.endswith(b".tmp"))
+
+        app = s.start()
+        # Recovery runs before the window shows; it reports what it moved in a message box.
+        wait_for("the window or the recovery report",
+                 lambda: app.display.windows(WARNING_TITLE) or app.display.windows(MAIN_TITLE))
+        if app.display.windows(WARNING_TITLE):
+            app.answer(WARNING_TITLE)
+        app.wait_window()
+        app.close()
+        check(app.wait_exit() == 0, "the program did not end normally")
+        after = names(s.folder)
+        check(len(after) == len(plan), "%d files instead of %d" % (len(after), len(plan)))
+        for old, new in plan.items():
+            where = old if old in after else new
+            check(where in after, "%r is lost" % old)
+            check(read(os.path.join(os.fsencode(s.folder), where)) == b"data of " + old, "%r lost its data" % old)
+        check(all(j.endswith(".done") for j in os.listdir(journals)), "an unfinished journal is left")
+    return "%d kills in %d starts, %d files caught under a temporary name, none lost or left" % (
+        kills, attempts, in_flight)
+
+
+def mount(*args):
+    """A mount as root where the machine allows it; False when it does not."""
+    return os.geteuid() == 0 and subprocess.run(["mount", *args], capture_output=True).returncode == 0
+
+
+def umount(path):
+    subprocess.run(["umount", path], capture_output=True)
+
+
+def full_disk_user_name_file(s):
+    exe = read(s.exe)
+    os.remove(s.exe)
+    if not mount("-t", "tmpfs", "-o", "size=%d" % (len(exe) + 64 * 1024), "tmpfs", s.bin):
+        write(s.exe, exe)
+        return "skipped: no tmpfs mount here"
+    try:
+        write(s.exe, exe)
+        os.chmod(s.exe, 0o755)
+        old = b"[NAMES]\n0=Kvartal\n"
+        write(s.ini, old)
+        filler = os.path.join(s.bin, "filler")
+        fd = os.open(filler, os.O_WRONLY | os.O_CREAT)
+        try:
+            while True:
+                os.write(fd, b"\0" * 4096)
+        except OSError:
+            pass
+        os.close(fd)
+        s.files("zorkmid.DOC")
+        app = s.start()
+        app.wait_window()
+        s.rename(app, ["zorkmid.doc"])
+        app.click(ADD_BUTTON)
+        app.close()
+        app.answer(ERROR_TITLE)  # "Unable to write to …"
+        check(app.proc.poll() is None, "the window closed although its names were not saved")
+        check(read(s.ini) == old, "the old user name file was damaged: %r" % read(s.ini))
+        os.remove(filler)
+        app.close()
+        check(app.wait_exit() == 0, "the program did not end normally")
+        check(read(s.ini) == b"[NAMES]\n0=Kvartal\n1=zorkmid\n", "user name file: %r" % read(s.ini))
+        check(sorted(os.listdir(s.bin)) == ["Vorlant", "Vorlant.ini"], "a temporary file was left: %r"
+              % os.listdir(s.bin))
+    finally:
+        s.finish()
+        umount(s.bin)
+
+
+def read_only_folder(s):
+    if not mount("-t", "tmpfs", "-o", "size=1m", "tmpfs", s.folder):
+        return "skipped: no tmpfs mount here"
+    try:
+        s.files("readme.TXT", "setup.EXE")
+        check(mount("-o", "remount,ro", s.folder), "cannot make the folder read-only")
+        app = s.start()
+        app.wait_window()
+        s.rename(app, ["readme.TXT", "setup.EXE"], warning=True)
+        app.close()
+        check(app.wait_exit() == 0, "the program did not end normally")
+        s.contents_intact()
+    finally:
+        s.finish()
+        umount(s.folder)
+
+
+SCENARIOS = [rename_edit_add_restart, hostile_names_on_disk, damaged_user_name_file, huge_user_name_file,
+             hostile_user_name_file, self_check_fault_ends_program, unwritable_user_name_file, full_disk_user_name_file, read_only_folder,
+             killed_pass_recovered_at_next_start]
+
+
+def main():
+    exe = os.path.abspath(sys.argv[1])
+    wanted = sys.argv[2:]
+    missing = [t for t in ("Xvfb", "openbox", "xdotool", "xprop", "xwd", "convert") if not shutil.which(t)]
+    if missing:
+        print("e2e: skipped: %s not installed (scripts/setup installs them)" % ", ".join(missing))
+        return 77
+    work = tempfile.mkdtemp(prefix="vorlant-e2e-")
+    failed = 0
+    try:
+        with Display(work) as display:
+            for scenario in SCENARIOS:
+                if wanted and scenario.__name__ not in wanted:
+                    continue
+                s = Scenario(display, exe, work, scenario.__name__)
+                started = time.monotonic()
+                try:
+                    note = scenario(s)
+                    print("e2e: %s: passed (%.1f s)%s" % (scenario.__name__, time.monotonic() - started,
+                                                         "; " + note if note else ""))
+                except Failure as e:
+                    failed += 1
+                    shot = os.path.join(tempfile.gettempdir(), "vorlant-e2e-%s.png" % scenario.__name__)
+                    display.screenshot(shot)
+                    print("e2e: %s: FAILED: %s (screen in %s)" % (scenario.__name__, e, shot))
+                    log = os.path.join(s.root, "app.log")
+                    if os.path.exists(log):
+                        sys.stdout.write(read(log).decode(errors="replace")[-2000:])
+                finally:
+                    s.finish()
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
