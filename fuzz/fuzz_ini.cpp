@@ -32,6 +32,11 @@ const QString &Scratch()
             folder = ::mkdtemp(tmp);
         if (!folder)
             std::abort();
+        static std::string made = folder;
+        std::atexit([] {
+            ::unlink((made + "/Vorlant.ini").c_str());
+            ::rmdir(made.c_str());
+        });
         return QString::fromLocal8Bit(folder) + u"/Vorlant.ini";
     }();
     return path;
