@@ -21,7 +21,10 @@ int main(int argc, char **argv)
     vl::MainFormOptions options;
     options.arguments = QCoreApplication::arguments().mid(1);
     vl::TMainForm window(std::move(options));
-    window.show();
-    const int status = app.exec();
-    return window.EndRequested() ? 1 : status;
+    window.show(); // runs FormShow, which lists the command line's folder
+    // A fault of the start-up self-check ends the program once start-up is over, without closing
+    // the window (so the user name file stays as it was).
+    if (window.EndRequested())
+        return 1;
+    return app.exec();
 }

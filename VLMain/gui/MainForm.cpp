@@ -110,10 +110,6 @@ void TMainForm::FormCreate()
         AppMessage(receiver, event, handled);
     });
     ApplicationTitle::Attach(this, QString::fromUtf16(kMainCaption));
-    if (endRequested_) {
-        // The end takes effect once start-up is over, when the message loop takes the request.
-        QTimer::singleShot(0, qApp, [] { QCoreApplication::exit(1); });
-    }
 }
 
 void TMainForm::PrepareDictionaries()
