@@ -21,7 +21,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStringListModel>
-#include <QTimer>
 #include <QToolButton>
 
 #include <unistd.h>
