@@ -4,6 +4,7 @@
 
 #include <unicode/uchar.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 
@@ -70,40 +71,46 @@ Entry Classify(char32_t upper)
     return {Weight(kMark, 0x100 + upper), true};
 }
 
-struct AsciiTable
+// The entries of the code points below 0x800 (ASCII, Latin, Greek, Cyrillic and the other
+// alphabets that file names mostly use), so that comparing them needs no ICU call.
+constexpr char32_t kTableSize = 0x800;
+
+struct EntryTable
 {
-    std::array<Entry, 128> entries{};
-    AsciiTable()
+    std::array<Entry, kTableSize> entries{};
+    EntryTable()
     {
-        for (char32_t c = 0; c < 128; ++c)
+        for (char32_t c = 0; c < kTableSize; ++c)
             entries[c] = Classify(UpperChar(c));
     }
 };
 
-const AsciiTable kAscii;
-
-inline Entry EntryOf(char32_t c)
+const EntryTable &Table()
 {
-    return c < 0x80 ? kAscii.entries[c] : Classify(UpperChar(c));
+    static const EntryTable table;
+    return table;
 }
 
 // Walks the characters of a text and yields the entries of one round.
 class Cursor
 {
 public:
-    Cursor(QStringView s, bool firstRound) : s_(s), firstRound_(firstRound) {}
+    Cursor(const char16_t *s, qsizetype size, bool firstRound, const EntryTable &table)
+        : s_(s), size_(size), firstRound_(firstRound), table_(table)
+    {
+    }
 
     // The weight of the next character of this round, or 0 at the end.
     std::uint32_t Next()
     {
-        while (i_ < s_.size()) {
-            char32_t c = s_[i_].unicode();
+        while (i_ < size_) {
+            char32_t c = s_[i_];
             ++i_;
-            if (QChar::isHighSurrogate(c) && i_ < s_.size() && s_[i_].isLowSurrogate()) {
-                c = QChar::surrogateToUcs4(static_cast<char16_t>(c), s_[i_].unicode());
+            if (QChar::isHighSurrogate(c) && i_ < size_ && QChar::isLowSurrogate(s_[i_])) {
+                c = QChar::surrogateToUcs4(static_cast<char16_t>(c), s_[i_]);
                 ++i_;
             }
-            const Entry e = EntryOf(c);
+            const Entry e = c < kTableSize ? table_.entries[c] : Classify(UpperChar(c));
             if (!firstRound_ || e.firstRound)
                 return e.weight;
         }
@@ -111,15 +118,18 @@ public:
     }
 
 private:
-    QStringView s_;
+    const char16_t *s_;
+    qsizetype size_;
     qsizetype i_ = 0;
     bool firstRound_;
+    const EntryTable &table_;
 };
 
-int CompareRound(QStringView a, QStringView b, bool firstRound)
+int CompareRound(const char16_t *a, qsizetype na, const char16_t *b, qsizetype nb, bool firstRound,
+                 const EntryTable &table)
 {
-    Cursor ca(a, firstRound);
-    Cursor cb(b, firstRound);
+    Cursor ca(a, na, firstRound, table);
+    Cursor cb(b, nb, firstRound, table);
     for (;;) {
         const std::uint32_t wa = ca.Next();
         const std::uint32_t wb = cb.Next();
@@ -134,9 +144,24 @@ int CompareRound(QStringView a, QStringView b, bool firstRound)
 
 int CompareNames(QStringView a, QStringView b)
 {
-    if (const int first = CompareRound(a, b, true); first != 0)
+    // Identical leading code units give both texts the same leading weights in both rounds, so
+    // what follows them decides. The cut never splits a surrogate pair.
+    const char16_t *pa = a.utf16();
+    const char16_t *pb = b.utf16();
+    const qsizetype common = std::min(a.size(), b.size());
+    qsizetype i = 0;
+    while (i < common && pa[i] == pb[i])
+        ++i;
+    if (i == a.size() && i == b.size())
+        return 0;
+    if (i > 0 && QChar::isHighSurrogate(pa[i - 1]))
+        --i;
+    const EntryTable &table = Table();
+    const qsizetype na = a.size() - i;
+    const qsizetype nb = b.size() - i;
+    if (const int first = CompareRound(pa + i, na, pb + i, nb, true, table); first != 0)
         return first;
-    return CompareRound(a, b, false);
+    return CompareRound(pa + i, na, pb + i, nb, false, table);
 }
 
 } // namespace vl
