@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <cstddef>
 
 namespace vl::data {
@@ -14,17 +15,21 @@ extern const std::size_t kFullNamesTextSize;
 namespace {
 
 // One row a line, UTF-8; a trailing carriage return is tolerated and blank lines are skipped.
+// Each row is decoded from its own bytes, so no copy of the whole text is made and split.
 QStringList SplitRows(const unsigned char *bytes, std::size_t size)
 {
-    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(bytes),
-                                           static_cast<qsizetype>(size));
+    const char *text = reinterpret_cast<const char *>(bytes);
+    const char *const end = text + size;
     QStringList rows;
-    rows.reserve(text.count(QLatin1Char('\n')) + 1);
-    for (QStringView line : QStringView(text).split(QLatin1Char('\n'))) {
-        if (line.endsWith(QLatin1Char('\r')))
-            line.chop(1);
-        if (!line.isEmpty())
-            rows.append(line.toString());
+    rows.reserve(std::count(text, end, '\n') + 1);
+    while (text < end) {
+        const char *lineEnd = std::find(text, end, '\n');
+        const char *rowEnd = lineEnd;
+        if (rowEnd > text && rowEnd[-1] == '\r')
+            --rowEnd;
+        if (rowEnd > text)
+            rows.append(QString::fromUtf8(text, rowEnd - text));
+        text = lineEnd == end ? end : lineEnd + 1;
     }
     return rows;
 }

@@ -6,6 +6,7 @@
 #include "platform/core/PlatformError.h"
 
 #include <algorithm>
+#include <vector>
 
 namespace vl {
 
@@ -14,6 +15,59 @@ namespace {
 [[noreturn]] void ThrowListFull()
 {
     throw PlatformError(QStringLiteral("Unable to insert a line"));
+}
+
+// Whether every character of the text is ASCII.
+bool IsAscii(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
+}
+
+bool IsAsciiLower(QChar c)
+{
+    return c.unicode() >= u'a' && c.unicode() <= u'z';
+}
+
+// The upper-case form, as UpperCase gives it. Start-up takes the form of every dictionary row
+// several times and a pass that of every file name, and nearly all of them are ASCII, whose
+// upper-case form is the ASCII one: that case is done here in one pass.
+QString UpperForm(QStringView text)
+{
+    if (!IsAscii(text))
+        return UpperCase(text);
+    QString upper(text.size(), Qt::Uninitialized);
+    QChar *out = upper.data();
+    for (const QChar c : text)
+        *out++ = IsAsciiLower(c) ? QChar(static_cast<char16_t>(c.unicode() - 0x20)) : c;
+    return upper;
+}
+
+// The same; a text that is in upper case already is shared, not copied.
+QString UpperForm(const QString &text)
+{
+    if (IsAscii(text) && std::none_of(text.begin(), text.end(), IsAsciiLower))
+        return text;
+    return UpperForm(QStringView(text));
+}
+
+// What the self-check compares of one row: the upper-case form of the row and of its name core.
+struct CheckedRow
+{
+    QString upper;
+    QString upperCore;     // the upper-case form of the row's name core (test 1)
+    bool ownCore = false;  // the upper-case form is its own name core (test 2)
+};
+
+CheckedRow CheckRow(const QString &row)
+{
+    CheckedRow r;
+    r.upper = UpperForm(row);
+    const QString coreOfUpper = ExtractNameCore(r.upper);
+    r.ownCore = r.upper == coreOfUpper;
+    // For ASCII text, taking the core and taking the upper-case form commute (the cased
+    // characters are the letters either way), so one core serves both tests.
+    r.upperCore = IsAscii(row) ? (r.ownCore ? r.upper : coreOfUpper) : UpperForm(ExtractNameCore(row));
+    return r;
 }
 
 } // namespace
@@ -65,12 +119,12 @@ void TDictionary::LoadUserName(const QString &name)
 void TDictionary::BuildKeys()
 {
     for (const QString &row : spellings_.rows())
-        keys_.Insert(UpperCase(row));
+        keys_.Insert(UpperForm(row));
 }
 
 int TDictionary::FindName(QStringView text) const
 {
-    const QString key = UpperCase(text);
+    const QString key = UpperForm(text);
     const qsizetype index = keys_.IndexOf(key);
     // Equal under the collation means equal upper-case forms; confirm before the index is used
     // on the spelling list.
@@ -93,7 +147,7 @@ void TDictionary::AddName(const QString &text)
         ThrowListFull();
     users_.Insert(text);
     spellings_.Insert(text);
-    keys_.Insert(UpperCase(text));
+    keys_.Insert(UpperForm(text));
 }
 
 void SelfCheckNames(const QStringList &rows, SelfCheckPrompt &prompt, SelfCheckState &state)
@@ -114,12 +168,16 @@ void SelfCheckNames(const QStringList &rows, SelfCheckPrompt &prompt, SelfCheckS
     };
     const auto finish = [&] { state.faultFound = state.faultFound || fault; };
 
+    std::vector<CheckedRow> checked;
+    checked.reserve(static_cast<std::size_t>(rows.size()));
+    for (const QString &row : rows)
+        checked.push_back(CheckRow(row));
+
     // Test 1: neighbours with equal cores.
     QString lastReported;
-    QString previous = UpperCase(ExtractNameCore(rows.first()));
     for (qsizetype i = 1; i < rows.size(); ++i) {
-        QString key = UpperCase(ExtractNameCore(rows.at(i)));
-        if (key == previous) {
+        const QString &previous = checked[static_cast<std::size_t>(i - 1)].upperCore;
+        if (checked[static_cast<std::size_t>(i)].upperCore == previous) {
             fault = true;
             if (previous != lastReported) {
                 if (!report(u"Найдены повторяющиеся имена файлов (", rows.at(i)))
@@ -127,12 +185,11 @@ void SelfCheckNames(const QStringList &rows, SelfCheckPrompt &prompt, SelfCheckS
                 lastReported = previous;
             }
         }
-        previous = std::move(key);
     }
     // Test 2: a row that is not its own name core.
-    for (const QString &row : rows) {
-        const QString upper = UpperCase(row);
-        if (upper != ExtractNameCore(upper) && !report(u"Найдено избыточное имя файла (", row))
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        if (!checked[static_cast<std::size_t>(i)].ownCore
+            && !report(u"Найдено избыточное имя файла (", rows.at(i)))
             return finish();
     }
     // Test 3: a row shorter than two characters.
