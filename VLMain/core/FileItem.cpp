@@ -15,7 +15,9 @@ FileItem MakeFileItem(const QByteArray &diskName)
     const SplitName split = SplitFileName(name);
     item.caption = split.namePart;
     item.extension = split.extension;
-    item.state = QString::fromUtf16(kStateUnprocessed);
+    // One shared text for every new item rather than a copy each: a large folder has many.
+    static const QString unprocessed = QString::fromUtf16(kStateUnprocessed);
+    item.state = unprocessed;
     item.diskName = diskName;
     return item;
 }
