@@ -23,33 +23,6 @@ bool IsAscii(QStringView text)
     return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
 }
 
-bool IsAsciiLower(QChar c)
-{
-    return c.unicode() >= u'a' && c.unicode() <= u'z';
-}
-
-// The upper-case form, as UpperCase gives it. Start-up takes the form of every dictionary row
-// several times and a pass that of every file name, and nearly all of them are ASCII, whose
-// upper-case form is the ASCII one: that case is done here in one pass.
-QString UpperForm(QStringView text)
-{
-    if (!IsAscii(text))
-        return UpperCase(text);
-    QString upper(text.size(), Qt::Uninitialized);
-    QChar *out = upper.data();
-    for (const QChar c : text)
-        *out++ = IsAsciiLower(c) ? QChar(static_cast<char16_t>(c.unicode() - 0x20)) : c;
-    return upper;
-}
-
-// The same; a text that is in upper case already is shared, not copied.
-QString UpperForm(const QString &text)
-{
-    if (IsAscii(text) && std::none_of(text.begin(), text.end(), IsAsciiLower))
-        return text;
-    return UpperForm(QStringView(text));
-}
-
 // What the self-check compares of one row: the upper-case form of the row and of its name core.
 struct CheckedRow
 {
@@ -61,12 +34,12 @@ struct CheckedRow
 CheckedRow CheckRow(const QString &row)
 {
     CheckedRow r;
-    r.upper = UpperForm(row);
+    r.upper = UpperCase(row);
     const QString coreOfUpper = ExtractNameCore(r.upper);
     r.ownCore = r.upper == coreOfUpper;
     // For ASCII text, taking the core and taking the upper-case form commute (the cased
     // characters are the letters either way), so one core serves both tests.
-    r.upperCore = IsAscii(row) ? (r.ownCore ? r.upper : coreOfUpper) : UpperForm(ExtractNameCore(row));
+    r.upperCore = IsAscii(row) ? (r.ownCore ? r.upper : coreOfUpper) : UpperCase(ExtractNameCore(row));
     return r;
 }
 
@@ -119,12 +92,12 @@ void TDictionary::LoadUserName(const QString &name)
 void TDictionary::BuildKeys()
 {
     for (const QString &row : spellings_.rows())
-        keys_.Insert(UpperForm(row));
+        keys_.Insert(UpperCase(row));
 }
 
 int TDictionary::FindName(QStringView text) const
 {
-    const QString key = UpperForm(text);
+    const QString key = UpperCase(text);
     const qsizetype index = keys_.IndexOf(key);
     // Equal under the collation means equal upper-case forms; confirm before the index is used
     // on the spelling list.
@@ -147,7 +120,7 @@ void TDictionary::AddName(const QString &text)
         ThrowListFull();
     users_.Insert(text);
     spellings_.Insert(text);
-    keys_.Insert(UpperForm(text));
+    keys_.Insert(UpperCase(text));
 }
 
 void SelfCheckNames(const QStringList &rows, SelfCheckPrompt &prompt, SelfCheckState &state)

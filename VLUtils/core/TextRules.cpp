@@ -2,6 +2,8 @@
 
 #include <unicode/uchar.h>
 
+#include <algorithm>
+
 namespace vl {
 
 namespace {
@@ -44,8 +46,17 @@ void AppendChar(QString &out, char32_t c)
     }
 }
 
+// Maps every character. ASCII text, nearly every file name, is mapped in place in one pass; other
+// text character by character, since a mapped character may take another number of UTF-16 units.
 template <char32_t (*Map)(char32_t)> QString MapText(QStringView text)
 {
+    if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        QString out(text.size(), Qt::Uninitialized);
+        QChar *o = out.data();
+        for (const QChar c : text)
+            *o++ = QChar(static_cast<char16_t>(Map(c.unicode())));
+        return out;
+    }
     QString out;
     out.reserve(text.size());
     for (qsizetype i = 0; i < text.size();)
