@@ -38,9 +38,12 @@ public:
     void BeforeItem(int index, int, const QString &title) override
     {
         ApplicationTitle::Set(title);
-        bar_->setValue(index + 1);
-        if (form_->MessagesDue())
+        // The bar is drawn only when messages are let through, so it is moved then: setting it
+        // for every file would repaint it for every file.
+        if (form_->MessagesDue()) {
+            bar_->setValue(index + 1);
             form_->ProcessMessages();
+        }
     }
 
 private:
