@@ -30,6 +30,21 @@ QT_END_NAMESPACE
 
 namespace vl::test {
 
+const TDictionaries &BuiltinDictionaries()
+{
+    struct Yes : SelfCheckPrompt
+    {
+        bool Continue(const QString &) override { return true; }
+    };
+    static const TDictionaries dictionaries = [] {
+        TDictionaries d;
+        Yes prompt;
+        PrepareDictionaries(d, prompt);
+        return d;
+    }();
+    return dictionaries;
+}
+
 TempFolder::TempFolder()
 {
     if (!dir_.isValid())

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "VLMain/core/Dictionary.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -20,6 +22,9 @@ inline QString U(const char *utf8)
 {
     return QString::fromUtf8(utf8);
 }
+
+// The dictionaries as a start without a user name file prepares them, made once.
+const TDictionaries &BuiltinDictionaries();
 
 // A temporary folder for one test, with helpers to fill and read it.
 class TempFolder

@@ -21,22 +21,7 @@ namespace {
 
 using test::TempFolder;
 
-class NoPrompt : public SelfCheckPrompt
-{
-public:
-    bool Continue(const QString &) override { return true; }
-};
-
-const TDictionaries &Dictionaries()
-{
-    static const TDictionaries dictionaries = [] {
-        TDictionaries d;
-        NoPrompt prompt;
-        PrepareDictionaries(d, prompt);
-        return d;
-    }();
-    return dictionaries;
-}
+using test::BuiltinDictionaries;
 
 struct NoHooks : RenamePassHooks
 {
@@ -52,7 +37,7 @@ PassReport JournalledPass(const TempFolder &dir, const QList<QByteArray> &listed
     NoHooks hooks;
     RenameOptions options;
     options.journalFolder = journals;
-    return RenameFiles(dir.path(), model, Dictionaries(), fs, hooks, options);
+    return RenameFiles(dir.path(), model, BuiltinDictionaries(), fs, hooks, options);
 }
 
 QStringList JournalNames(const QString &journals)

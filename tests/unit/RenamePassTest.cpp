@@ -19,22 +19,7 @@ namespace {
 using test::TempFolder;
 using test::U;
 
-class NoPrompt : public SelfCheckPrompt
-{
-public:
-    bool Continue(const QString &) override { return true; }
-};
-
-const TDictionaries &BuiltinDictionaries()
-{
-    static const TDictionaries dictionaries = [] {
-        TDictionaries d;
-        NoPrompt prompt;
-        PrepareDictionaries(d, prompt);
-        return d;
-    }();
-    return dictionaries;
-}
+using test::BuiltinDictionaries;
 
 struct TitleHooks : RenamePassHooks
 {
