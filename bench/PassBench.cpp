@@ -1,7 +1,8 @@
 // The rename pass without the window: the same RenameFiles over the same list, with hooks that do
-// nothing. Beside the window's figure it shows what the window adds, and with --no-journal what
-// the journal costs, with --sync-every N what its flushes to disk cost. Prints "pass_core_ms <ms>".
-//   vorlant-bench-pass DIR CONFIG [--no-journal | --sync-every N]
+// nothing. Beside the window's figure it shows what the window adds, with --no-journal what the
+// journal costs, and with --sync-ms N (the time between its flushes to disk) what the flushes
+// cost. Prints "pass_core_ms <ms>".
+//   vorlant-bench-pass DIR CONFIG [--no-journal | --sync-ms N]
 
 #include "VLMain/core/Dictionary.h"
 #include "VLMain/core/FolderScan.h"
@@ -33,9 +34,9 @@ public:
 int main(int argc, char **argv)
 {
     const bool noJournal = argc == 4 && std::strcmp(argv[3], "--no-journal") == 0;
-    const bool syncEvery = argc == 5 && std::strcmp(argv[3], "--sync-every") == 0;
-    if (argc != 3 && !noJournal && !syncEvery) {
-        std::fprintf(stderr, "usage: vorlant-bench-pass DIR CONFIG [--no-journal | --sync-every N]\n");
+    const bool syncMs = argc == 5 && std::strcmp(argv[3], "--sync-ms") == 0;
+    if (argc != 3 && !noJournal && !syncMs) {
+        std::fprintf(stderr, "usage: vorlant-bench-pass DIR CONFIG [--no-journal | --sync-ms N]\n");
         return 2;
     }
     const QString folder = vl::WithSeparator(QString::fromLocal8Bit(argv[1]));
@@ -51,8 +52,8 @@ int main(int argc, char **argv)
     vl::RenameOptions options;
     if (!noJournal)
         options.journalFolder = QString::fromLocal8Bit(argv[2]) + u"/journal";
-    if (syncEvery)
-        options.journalSyncEvery = std::atoi(argv[4]);
+    if (syncMs)
+        options.journalSyncIntervalMs = std::atoi(argv[4]);
     QuietHooks hooks;
     const auto start = std::chrono::steady_clock::now();
     const vl::PassReport report = vl::RenameFiles(folder, files, dictionaries, vl::SystemFileSystem(), hooks, options);

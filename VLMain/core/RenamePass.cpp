@@ -7,6 +7,7 @@
 
 #include <cerrno>
 #include <cmath>
+#include <optional>
 
 namespace vl {
 
@@ -52,8 +53,11 @@ ItemPlan ClassifyItem(const FileItem &item, const TDictionaries &dictionaries, S
     const QString &ext = item.extension;
     const QString e = LowerCase(ext);
     const QString oldForm = n + u'.' + ext;
+    // Every item shares one copy of each state text.
+    static const QString recognised = QString::fromUtf16(kStateRecognised);
+    static const QString unrecognised = QString::fromUtf16(kStateUnrecognised);
     ItemPlan plan;
-    plan.state = QString::fromUtf16(kStateRecognised);
+    plan.state = recognised;
     QString styled;
 
     if (const int index = dictionaries.full.FindName(oldForm); index >= 0) {
@@ -77,7 +81,7 @@ ItemPlan ClassifyItem(const FileItem &item, const TDictionaries &dictionaries, S
             plan.extension = e;
             if (CharCount(pieces.core) >= 2) {
                 plan.rule = RenameRule::UnknownCore;
-                plan.state = QString::fromUtf16(kStateUnrecognised);
+                plan.state = unrecognised;
                 plan.setMark = seen.Add(UpperCase(pieces.core));
                 plan.enablesAdd = true;
                 plan.caption = n; // the caption stays as it was
@@ -192,6 +196,7 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     // rename. Nothing changes the list while the pass runs, so the plans stay true.
     QList<ItemPlan> plans;
     plans.reserve(count);
+    QList<QString> refusals(count); // why a planned rename may not be tried; mostly empty
     QList<int> journalIndex(count, -1);
     QList<JournalEntry> journalPlan;
     {
@@ -200,7 +205,9 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
             const FileItem &item = files.at(i);
             plans.append(ClassifyItem(item, dictionaries, seen));
             const ItemPlan &plan = plans.constLast();
-            if (plan.rename && RefusalReason(item, plan.newName).isEmpty()) {
+            if (plan.rename)
+                refusals[i] = RefusalReason(item, plan.newName);
+            if (plan.rename && refusals.at(i).isEmpty()) {
                 journalIndex[i] = static_cast<int>(journalPlan.size());
                 journalPlan.append({item.diskName, plan.tempName, plan.newName.toUtf8()});
             }
@@ -209,12 +216,16 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     std::unique_ptr<RenameJournal> journal;
     if (!options.journalFolder.isEmpty() && !journalPlan.isEmpty()) {
         journal = RenameJournal::Begin(options.journalFolder, folderBytes, journalPlan, &report.journalError,
-                                       options.journalSyncEvery);
+                                       options.journalSyncIntervalMs);
         if (journal)
             report.journalPath = journal->path();
     }
 
     QList<int> renamedRows;
+    renamedRows.reserve(journalPlan.size());
+    std::optional<FolderHold> hold;
+    if (!journalPlan.isEmpty())
+        hold.emplace(fs, folderBytes);
     for (int i = 0; i < count; ++i) {
         hooks.BeforeItem(i, count, ProgressTitle(folder, i, count));
         FileItem item = files.at(i);
@@ -230,17 +241,18 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
             item.extension = plan.extension;
         }
         if (plan.rename) {
-            QString reason = RefusalReason(item, plan.newName);
+            QString reason = refusals.at(i);
             if (reason.isEmpty()) {
                 StepObserver record;
                 if (journal)
                     record = [&journal, index = journalIndex.at(i)](StepState state) {
                         journal->Record(index, state);
                     };
+                const QByteArray &newDiskName = journalPlan.at(journalIndex.at(i)).newName;
                 const RenameResult result = RenameInTwoSteps(fs, folderBytes, item.diskName,
-                                                             plan.tempName, plan.newName.toUtf8(), record);
+                                                             plan.tempName, newDiskName, record);
                 if (result.renamed) {
-                    item.diskName = plan.newName.toUtf8();
+                    item.diskName = newDiskName;
                     item.caption = plan.caption;
                     item.extension = plan.extension;
                     renamedRows.append(i);
@@ -265,6 +277,7 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
         }
         files.SetItem(i, std::move(item));
     }
+    hold.reset();
     if (journal) {
         journal->Finish();
         report.journalPath = journal->path();
@@ -275,7 +288,10 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     if (!renamedRows.isEmpty()) {
         QList<QByteArray> names;
         if (fs.ListNames(folderBytes, names) == 0) {
-            const QSet<QByteArray> present(names.cbegin(), names.cend());
+            QSet<QByteArray> present;
+            present.reserve(names.size());
+            for (const QByteArray &name : std::as_const(names))
+                present.insert(name);
             for (const int row : renamedRows) {
                 FileItem item = files.at(row);
                 if (present.contains(item.diskName))

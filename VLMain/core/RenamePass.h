@@ -104,7 +104,7 @@ struct RenameOptions
 {
     // Where the pass keeps its journal (JournalFolder() for the program); empty: no journal.
     QString journalFolder;
-    int journalSyncEvery = kDefaultSyncEvery;
+    int journalSyncIntervalMs = kDefaultSyncIntervalMs;
 };
 
 // Runs the pass over every item of the list in its current order. folder ends in "/". With a

@@ -55,6 +55,24 @@ public:
                                 const QByteArray &to) = 0;
     // The names of every entry of a folder (without "." and ".."), or an errno.
     virtual int ListNames(const QByteArray &folder, QList<QByteArray> &names) = 0;
+    // Keeps folder open until ReleaseFolder, so that renames in it resolve their names against
+    // the open folder instead of walking its whole path twice per rename. A folder that cannot
+    // be opened is not held, and renames then go by path as always.
+    virtual void HoldFolder(const QByteArray &folder) { (void)folder; }
+    virtual void ReleaseFolder() {}
+};
+
+// Holds a folder open for the lifetime of the object.
+class FolderHold
+{
+public:
+    FolderHold(FileSystem &fs, const QByteArray &folder) : fs_(fs) { fs_.HoldFolder(folder); }
+    ~FolderHold() { fs_.ReleaseFolder(); }
+    FolderHold(const FolderHold &) = delete;
+    FolderHold &operator=(const FolderHold &) = delete;
+
+private:
+    FileSystem &fs_;
 };
 
 // The real file system of this machine.

@@ -115,38 +115,64 @@ QByteArray Join(const QByteArray &folder, const QByteArray &name)
     return folder + '/' + name;
 }
 
+// Renames from to to, both relative to dir, unless to exists. 0 or an errno.
+int RenameAt(int dir, const char *from, const char *to)
+{
+    if (::renameat2(dir, from, dir, to, RENAME_NOREPLACE) == 0)
+        return 0;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
+        return errno;
+    // The file system lacks the no-replace flag: a hard link fails when the new name is taken,
+    // so it cannot replace anything either.
+    if (::linkat(dir, from, dir, to, 0) == 0) {
+        if (::unlinkat(dir, from, 0) == 0)
+            return 0;
+        const int error = errno;
+        ::unlinkat(dir, to, 0);
+        return error;
+    }
+    if (errno == EEXIST)
+        return EEXIST;
+    // No hard links here either: test, then rename. The window between the two is the only
+    // place where another program could slip a file in.
+    struct stat st;
+    if (::fstatat(dir, to, &st, AT_SYMLINK_NOFOLLOW) == 0)
+        return EEXIST;
+    if (::renameat(dir, from, dir, to) == 0)
+        return 0;
+    return errno;
+}
+
 class PosixFileSystem final : public FileSystem
 {
 public:
     std::unique_ptr<DirectoryListing> NewListing() override { return std::make_unique<PosixListing>(); }
 
+    ~PosixFileSystem() override { ReleaseFolder(); }
+
     int RenameNoReplace(const QByteArray &folder, const QByteArray &from, const QByteArray &to) override
     {
-        const QByteArray oldPath = Join(folder, from);
-        const QByteArray newPath = Join(folder, to);
-        if (::renameat2(AT_FDCWD, oldPath.constData(), AT_FDCWD, newPath.constData(), RENAME_NOREPLACE) == 0)
-            return 0;
-        if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
-            return errno;
-        // The file system lacks the no-replace flag: a hard link fails when the new name is
-        // taken, so it cannot replace anything either.
-        if (::link(oldPath.constData(), newPath.constData()) == 0) {
-            if (::unlink(oldPath.constData()) == 0)
-                return 0;
-            const int error = errno;
-            ::unlink(newPath.constData());
-            return error;
-        }
-        if (errno == EEXIST)
-            return EEXIST;
-        // No hard links here either: test, then rename. The window between the two is the only
-        // place where another program could slip a file in.
-        struct stat st;
-        if (::lstat(newPath.constData(), &st) == 0)
-            return EEXIST;
-        if (::rename(oldPath.constData(), newPath.constData()) == 0)
-            return 0;
-        return errno;
+        if (heldFd_ >= 0 && folder == heldFolder_)
+            return RenameAt(heldFd_, from.constData(), to.constData());
+        return RenameAt(AT_FDCWD, Join(folder, from).constData(), Join(folder, to).constData());
+    }
+
+    void HoldFolder(const QByteArray &folder) override
+    {
+        ReleaseFolder();
+        const int fd = ::open(folder.isEmpty() ? "." : folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return;
+        heldFd_ = fd;
+        heldFolder_ = folder;
+    }
+
+    void ReleaseFolder() override
+    {
+        if (heldFd_ >= 0)
+            ::close(heldFd_);
+        heldFd_ = -1;
+        heldFolder_.clear();
     }
 
     int ListNames(const QByteArray &folder, QList<QByteArray> &names) override
@@ -165,6 +191,10 @@ public:
         ::closedir(d);
         return error;
     }
+
+private:
+    int heldFd_ = -1;
+    QByteArray heldFolder_;
 };
 
 } // namespace

@@ -1,12 +1,12 @@
 // Runs the rename pass as the window runs it, for the crash trials and the journal's timing.
 //
-//   vorlant-crash-driver pass FOLDER JOURNALS [SYNC_EVERY]
+//   vorlant-crash-driver pass FOLDER JOURNALS [SYNC_MS]
 //       lists FOLDER and renames it with a journal in JOURNALS; prints "pass N" as the pass
 //       reaches its first item and "renamed N failed M" at its end
 //   vorlant-crash-driver recover JOURNALS
 //       what the program does at start: recovers unfinished journals; prints the counts
-//   vorlant-crash-driver time FOLDER JOURNALS SYNC_EVERY
-//       one pass, timed; SYNC_EVERY 0 runs it without a journal; prints "ms N"
+//   vorlant-crash-driver time FOLDER JOURNALS SYNC_MS
+//       one pass, timed; SYNC_MS "none" runs it without a journal; prints "ms N"
 
 #include "VLMain/core/Dictionary.h"
 #include "VLMain/core/FolderScan.h"
@@ -84,10 +84,10 @@ int main(int argc, char **argv)
 
     vl::RenameOptions options;
     options.journalFolder = args[2];
-    if (args.size() > 3)
-        options.journalSyncEvery = args[3].toInt();
-    if (args[0] == u"time" && options.journalSyncEvery == 0)
+    if (args.size() > 3 && args[3] == u"none")
         options.journalFolder.clear();
+    else if (args.size() > 3)
+        options.journalSyncIntervalMs = args[3].toInt();
     PassHooks hooks(args[0] == u"pass");
     QElapsedTimer timer;
     timer.start();

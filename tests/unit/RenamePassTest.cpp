@@ -114,6 +114,28 @@ TEST(RenamePass, WorkedExamples)
     }
 }
 
+// Renames in a held folder go through the open folder and still never replace a file; renames
+// elsewhere go by path as before, and so do all after the folder is released.
+TEST(FileSystem, HeldFolderRenames)
+{
+    TempFolder held, other;
+    held.AddFile(QByteArray("a.TXT"), "a");
+    held.AddFile(QByteArray("taken.txt"), "t");
+    other.AddFile(QByteArray("b.TXT"), "b");
+    FileSystem &fs = SystemFileSystem();
+    {
+        const FolderHold hold(fs, held.nativePath());
+        EXPECT_EQ(fs.RenameNoReplace(held.nativePath(), "a.TXT", "a.txt"), 0);
+        EXPECT_EQ(fs.RenameNoReplace(held.nativePath(), "a.txt", "taken.txt"), EEXIST);
+        EXPECT_EQ(fs.RenameNoReplace(held.nativePath(), "gone", "x"), ENOENT);
+        EXPECT_EQ(fs.RenameNoReplace(other.nativePath(), "b.TXT", "b.txt"), 0);
+    }
+    EXPECT_EQ(fs.RenameNoReplace(held.nativePath(), "a.txt", "A.txt"), 0);
+    EXPECT_EQ(held.Names(), (QList<QByteArray>{"A.txt", "taken.txt"}));
+    EXPECT_EQ(held.Contents("taken.txt"), "t");
+    EXPECT_EQ(other.Names(), QList<QByteArray>{"b.txt"});
+}
+
 TEST(RenamePass, RenamesThroughTheTemporaryNameOnlyWhenNeeded)
 {
     TempFolder dir;
