@@ -4,6 +4,7 @@
 #include "VLMain/core/RenameJournal.h"
 #include "VLMain/core/UserNames.h"
 #include "VLMain/gui/FilesListView.h"
+#include "VLMain/gui/WindowFont.h"
 #include "VLUtils/gui/AboutBox.h"
 #include "VLUtils/gui/FolderPicker.h"
 #include "platform/core/PlatformError.h"
@@ -63,8 +64,14 @@ TMainForm::TMainForm(MainFormOptions options, QWidget *parent)
     MainForm = this;
     clock_.start();
     setWindowTitle(QString::fromUtf16(kMainCaption));
-    CreateControls();
+    // The font's choice starts the font system, which takes a while and needs nothing else: it
+    // runs on a worker thread while FormCreate, which needs no fonts, prepares the dictionaries.
+    std::future<QFont> font = StartWindowFont();
+    // The dictionaries fill the models of their list controls, which come later.
+    fullModel_ = new QStringListModel(this);
+    namesModel_ = new QStringListModel(this);
     FormCreate();
+    CreateControls(font);
 }
 
 TMainForm::~TMainForm()

@@ -12,6 +12,7 @@
 #include <QWidget>
 
 #include <array>
+#include <future>
 #include <memory>
 
 class QFrame;
@@ -115,7 +116,8 @@ private:
     void FormDestroy();
     void PrepareDictionaries();
     void AppMessage(QObject *receiver, QEvent *event, bool &handled);
-    void CreateControls();
+    // Waits for the window font only after the work that needs no font.
+    void CreateControls(std::future<QFont> &font);
     void PlaceControls();
     void RefreshDictionaryViews();
     QString UserNamesFile() const;

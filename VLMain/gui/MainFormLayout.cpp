@@ -6,7 +6,6 @@
 #include "data/Pictures.h"
 
 #include <QAction>
-#include <QFontInfo>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -68,21 +67,6 @@ QRect Anchored(const Placement &p, const QSize &client)
     return r;
 }
 
-// "MS Sans Serif" at 11 pixels where it is installed; else a sans-serif face of the same
-// metrics, so that the captions fit the layout's sizes, else the desktop's sans-serif.
-QFont WindowFont()
-{
-    for (const char16_t *family : {u"MS Sans Serif", u"Liberation Sans", u"Arial"}) {
-        QFont font(QString::fromUtf16(family));
-        font.setPixelSize(11);
-        if (QFontInfo(font).family() == font.family())
-            return font;
-    }
-    QFont font(QStringLiteral("Sans Serif"));
-    font.setPixelSize(11);
-    return font;
-}
-
 QPushButton *MakeButton(QWidget *parent, const char *name, const char16_t *caption,
                         const char16_t *tooltip)
 {
@@ -96,13 +80,16 @@ QPushButton *MakeButton(QWidget *parent, const char *name, const char16_t *capti
 
 } // namespace
 
-void TMainForm::CreateControls()
+void TMainForm::CreateControls(std::future<QFont> &font)
 {
+    // The pictures need no font: they are decoded while the font may still be on its way.
+    const QIcon mainIcon = data::MainIcon();
+    const QIcon folderIcon = data::FolderButtonIcon();
     setObjectName(QStringLiteral("MainForm"));
-    setFont(WindowFont());
+    setFont(font.get());
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
-    setWindowIcon(data::MainIcon());
+    setWindowIcon(mainIcon);
     resize(kClientSize);
     setMinimumSize(kClientSize);
 
@@ -118,7 +105,7 @@ void TMainForm::CreateControls()
     FolderSpeedButton->setObjectName(QStringLiteral("FolderSpeedButton"));
     FolderSpeedButton->setAutoRaise(true);
     FolderSpeedButton->setFocusPolicy(Qt::NoFocus);
-    FolderSpeedButton->setIcon(data::FolderButtonIcon());
+    FolderSpeedButton->setIcon(folderIcon);
     FolderSpeedButton->setIconSize(QSize(16, 16));
     FolderSpeedButton->setToolButtonStyle(Qt::ToolButtonIconOnly);
     connect(FolderSpeedButton, &QToolButton::clicked, this, &TMainForm::FolderSpeedButtonClick);
@@ -164,8 +151,6 @@ void TMainForm::CreateControls()
     });
 
     // The dictionaries' spellings, in two list controls that are never shown.
-    fullModel_ = new QStringListModel(this);
-    namesModel_ = new QStringListModel(this);
     FullListBox = new QListView(this);
     FullListBox->setObjectName(QStringLiteral("FullListBox"));
     FullListBox->setModel(fullModel_);
