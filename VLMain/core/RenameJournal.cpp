@@ -437,10 +437,7 @@ void RenameJournal::Record(int index, StepState state)
     // not, and settles it from the folder alone. That halves the records of a pass.
     if (fd_ < 0 || state == StepState::AtTemp)
         return;
-    pending_ += static_cast<char>(state);
-    pending_ += ' ';
-    pending_ += QByteArray::number(index);
-    pending_ += '\n';
+    pending_ += JournalRecordText(index, state);
     const qint64 now = MonotonicNs();
     if (syncIntervalNs_ == 0 || now - lastSyncNs_ >= syncIntervalNs_)
         Sync();

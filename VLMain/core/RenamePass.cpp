@@ -196,7 +196,6 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     // rename. Nothing changes the list while the pass runs, so the plans stay true.
     QList<ItemPlan> plans;
     plans.reserve(count);
-    QList<QString> refusals(count); // why a planned rename may not be tried; mostly empty
     QList<int> journalIndex(count, -1);
     QList<JournalEntry> journalPlan;
     {
@@ -205,9 +204,7 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
             const FileItem &item = files.at(i);
             plans.append(ClassifyItem(item, dictionaries, seen));
             const ItemPlan &plan = plans.constLast();
-            if (plan.rename)
-                refusals[i] = RefusalReason(item, plan.newName);
-            if (plan.rename && refusals.at(i).isEmpty()) {
+            if (plan.rename && RefusalReason(item, plan.newName).isEmpty()) {
                 journalIndex[i] = static_cast<int>(journalPlan.size());
                 journalPlan.append({item.diskName, plan.tempName, plan.newName.toUtf8()});
             }
@@ -241,7 +238,8 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
             item.extension = plan.extension;
         }
         if (plan.rename) {
-            QString reason = refusals.at(i);
+            // A rename that passed the check has its place in the plan; a refused one is asked why.
+            QString reason = journalIndex.at(i) < 0 ? RefusalReason(item, plan.newName) : QString();
             if (reason.isEmpty()) {
                 StepObserver record;
                 if (journal)
@@ -288,10 +286,7 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     if (!renamedRows.isEmpty()) {
         QList<QByteArray> names;
         if (fs.ListNames(folderBytes, names) == 0) {
-            QSet<QByteArray> present;
-            present.reserve(names.size());
-            for (const QByteArray &name : std::as_const(names))
-                present.insert(name);
+            const QSet<QByteArray> present(names.cbegin(), names.cend());
             for (const int row : renamedRows) {
                 FileItem item = files.at(row);
                 if (present.contains(item.diskName))
