@@ -1,7 +1,6 @@
 #include "cli/CliConsole.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
+#include "platform/core/Terminal.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -15,14 +14,6 @@ namespace
 void WriteBytes(std::FILE *stream, const QByteArray &bytes)
 {
     std::fwrite(bytes.constData(), 1, static_cast<size_t>(bytes.size()), stream);
-}
-
-int TerminalWidth()
-{
-    winsize size {};
-    if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col >= 20)
-        return size.ws_col;
-    return 80;
 }
 
 // The last characters of text that fit into width columns, with "…" in front when cut.
@@ -55,10 +46,10 @@ void FlushOut()
 ProgressBar::ProgressBar(const QString &folder, int count)
     : folder_(folder)
     , count_(count)
-    , enabled_(count > kProgressThreshold && ::isatty(STDERR_FILENO))
+    , enabled_(count > kProgressThreshold && ErrorStreamIsTerminal())
 {
     if (enabled_)
-        width_ = TerminalWidth();
+        width_ = ErrorStreamColumns(80);
 }
 
 ProgressBar::~ProgressBar()
