@@ -142,7 +142,7 @@ void BM_ScanFolderModel(benchmark::State &state)
     vl::FileListModel model;
     vl::SortFlags flags;
     BatchHooks hooks;
-    vl::FolderScanner scanner(model, flags, hooks);
+    vl::FolderScanner scanner(model, flags, hooks, vl::SystemFileSystem());
     const QString folder = QString::fromStdString(Folder());
     for (auto _ : state) {
         flags.SetAll();

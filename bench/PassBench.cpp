@@ -46,7 +46,7 @@ int main(int argc, char **argv)
     vl::FileListModel files;
     vl::SortFlags flags;
     vl::ScanHooks scanHooks;
-    vl::FolderScanner scanner(files, flags, scanHooks);
+    vl::FolderScanner scanner(files, flags, scanHooks, vl::SystemFileSystem());
     scanner.ScanFolder(folder);
 
     vl::RenameOptions options;

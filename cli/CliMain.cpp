@@ -7,6 +7,7 @@
 
 #include "VLMain/core/FolderScan.h"
 #include "VLMain/core/NameEditing.h"
+#include "VLMain/core/JournalRecovery.h"
 #include "VLMain/core/RenameJournal.h"
 #include "VLMain/core/UserNames.h"
 #include "VLUtils/core/TextRules.h"
@@ -204,8 +205,8 @@ int Run(const CliOptions &options)
         settings.apply = options.apply;
         settings.json = options.json;
         settings.journalFolder = JournalFolder();
-        FolderPass pass(dictionaries, settings, totals);
-        FolderWalker walker(pass, options.recursive, totals);
+        FolderPass pass(dictionaries, settings, totals, SystemFileSystem());
+        FolderWalker walker(pass, options.recursive, totals, SystemFileSystem());
         for (const QString &folder : folders)
             walker.Walk(folder);
         if (!options.json)

@@ -10,11 +10,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 
@@ -106,8 +101,7 @@ public:
         QList<QByteArray> names;
         fs.ListNames(folder, names);
         names_ = QSet<QByteArray>(names.cbegin(), names.cend());
-        if (::access(folder.constData(), W_OK | X_OK) != 0)
-            writeError_ = errno;
+        writeError_ = fs.WriteAccess(folder);
     }
 
     // The failure of renaming oldName through tempName to newName, or empty when it would work.
@@ -177,7 +171,8 @@ void FolderPass::Run(const QString &folder)
             // The renames stand; only their undo is lost.
             if (!report.journalError.isEmpty())
                 WriteError(folder + u": " + report.journalError
-                    + u"; отменить это переименование будет нельзя");
+                    + (report.journalPath.isEmpty() ? u"; отменить это переименование будет нельзя"
+                                                    : u""));
         }
         outcomes = ApplyOutcomes(before, plans, files);
     } else {
@@ -288,10 +283,11 @@ QString SummaryLine(const Totals &t, bool apply)
     return line + u".\n";
 }
 
-FolderWalker::FolderWalker(FolderPass &pass, bool recursive, Totals &totals)
+FolderWalker::FolderWalker(FolderPass &pass, bool recursive, Totals &totals, FileSystem &fs)
     : pass_(pass)
     , recursive_(recursive)
     , totals_(totals)
+    , fs_(fs)
 {
 }
 
@@ -300,35 +296,23 @@ void FolderWalker::Walk(const QString &top)
     QStringList stack { WithSeparator(top) };
     while (!stack.isEmpty()) {
         const QString folder = stack.takeLast();
-        const QByteArray native = QFile::encodeName(folder);
-        DIR *dir = ::opendir(native.constData());
-        if (!dir) {
-            WriteError(folder + u": не удалось прочитать папку: " + DescribeError(errno));
+        // Subfolders are read before the pass; the pass renames files only. Links to folders are
+        // not followed.
+        FolderIdentity identity;
+        QList<QByteArray> names;
+        if (const int error
+            = fs_.ListSubfolders(QFile::encodeName(folder), identity, recursive_ ? &names : nullptr);
+            error != 0) {
+            WriteError(folder + u": не удалось прочитать папку: " + DescribeError(error));
             ++totals_.errors;
             continue;
         }
-        struct stat st;
-        if (::fstat(::dirfd(dir), &st) != 0 || visited_.contains({ st.st_dev, st.st_ino })) {
-            ::closedir(dir);
+        if (visited_.contains({ identity.device, identity.inode }))
             continue;
-        }
-        visited_.insert({ st.st_dev, st.st_ino });
+        visited_.insert({ identity.device, identity.inode });
 
-        // Subfolders are read before the pass; the pass renames files only.
         QStringList subfolders;
-        while (recursive_) {
-            errno = 0;
-            const dirent *entry = ::readdir(dir);
-            if (!entry)
-                break;
-            const QByteArray name(entry->d_name);
-            if (name == "." || name == "..")
-                continue;
-            // Not followed through links: lstat, not stat.
-            struct stat sub;
-            if (::fstatat(::dirfd(dir), entry->d_name, &sub, AT_SYMLINK_NOFOLLOW) != 0
-                || !S_ISDIR(sub.st_mode))
-                continue;
+        for (const QByteArray &name : names) {
             const QString text = QString::fromUtf8(name);
             if (text.toUtf8() != name) {
                 WriteError(
@@ -338,7 +322,6 @@ void FolderWalker::Walk(const QString &top)
             }
             subfolders.append(text);
         }
-        ::closedir(dir);
 
         pass_.Run(folder);
         std::sort(subfolders.begin(), subfolders.end(), [](const QString &a, const QString &b) {

@@ -5,7 +5,7 @@
 
 #include "VLMain/core/Dictionary.h"
 #include "VLMain/core/FileListModel.h"
-#include "VLMain/core/RenameJournal.h"
+#include "VLMain/core/JournalRecovery.h"
 #include "VLMain/core/RenamePass.h"
 #include "platform/core/FileSystem.h"
 
@@ -36,7 +36,7 @@ class FolderPass
 {
 public:
     FolderPass(const TDictionaries &dictionaries, const PassSettings &settings, Totals &totals,
-        FileSystem &fs = SystemFileSystem());
+        FileSystem &fs);
 
     // Lists and previews or renames one folder (an absolute path ending in "/"). Results go to
     // stdout, failures to stderr.
@@ -78,13 +78,14 @@ QString SummaryLine(const Totals &totals, bool apply);
 class FolderWalker
 {
 public:
-    FolderWalker(FolderPass &pass, bool recursive, Totals &totals);
+    FolderWalker(FolderPass &pass, bool recursive, Totals &totals, FileSystem &fs);
     void Walk(const QString &folder);
 
 private:
     FolderPass &pass_;
     bool recursive_;
     Totals &totals_;
+    FileSystem &fs_;
     QSet<QPair<quint64, quint64>> visited_;
 };
 

@@ -3,7 +3,7 @@
 
 #include "FuzzSupport.h"
 
-#include "VLMain/core/RenameJournal.h"
+#include "VLMain/core/JournalFormat.h"
 
 using namespace vl;
 

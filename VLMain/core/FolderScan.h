@@ -34,7 +34,7 @@ class FolderScanner
 {
 public:
     FolderScanner(FileListModel &model, SortFlags &flags, ScanHooks &hooks,
-                  FileSystem &fs = SystemFileSystem());
+                  FileSystem &fs);
 
     // Rebuilds the list from the folder. A scan requested while one is running (from inside its
     // message processing) is not run inside it: the running scan drops what it has listed and

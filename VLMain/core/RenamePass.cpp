@@ -22,19 +22,7 @@ QString DiskForm(const QString &styled, const FileItem &item)
     return styled;
 }
 
-QString Quoted(const QString &name)
-{
-    return u'«' + name + u'»';
-}
-
 } // namespace
-
-QByteArray TemporaryName(const QByteArray &diskName)
-{
-    if (!diskName.contains('.'))
-        return diskName + "..tmp";
-    return diskName + ".tmp";
-}
 
 bool SeenCores::Add(const QString &upperCore)
 {
@@ -111,72 +99,6 @@ QString RefusalReason(const FileItem &item, const QString &newName)
     return {};
 }
 
-QString DescribeError(int error)
-{
-    switch (error) {
-    case EEXIST:
-    case ENOTEMPTY:
-        return QStringLiteral("имя занято другим файлом");
-    case ENOENT:
-        return QStringLiteral("файл не найден: возможно, он удалён или переименован");
-    case EACCES:
-    case EPERM:
-        return QStringLiteral("нет прав на переименование в этой папке");
-    case EROFS:
-        return QStringLiteral("папка находится на диске только для чтения");
-    case ENOTDIR:
-        return QStringLiteral("часть пути не является папкой");
-    case ENAMETOOLONG:
-        return QStringLiteral("слишком длинное имя файла");
-    case ENOSPC:
-    case EDQUOT:
-        return QStringLiteral("на диске нет места");
-    case EBUSY:
-    case ETXTBSY:
-        return QStringLiteral("файл занят другой программой");
-    case EIO:
-        return QStringLiteral("ошибка ввода-вывода");
-    default:
-        return QStringLiteral("системная ошибка %1").arg(error);
-    }
-}
-
-RenameResult RenameInTwoSteps(FileSystem &fs, const QByteArray &folder, const QByteArray &oldName,
-                              const QByteArray &tempName, const QByteArray &newName,
-                              const StepObserver &observer)
-{
-    const auto tell = [&](StepState state) {
-        if (observer)
-            observer(state);
-    };
-    RenameResult result;
-    if (const int error = fs.RenameNoReplace(folder, oldName, tempName); error != 0) {
-        result.reason = error == EEXIST
-                            ? u"временное имя " + Quoted(QString::fromUtf8(tempName)) + u" занято"
-                            : DescribeError(error);
-        tell(StepState::AtOld);
-        return result;
-    }
-    tell(StepState::AtTemp);
-    if (const int error = fs.RenameNoReplace(folder, tempName, newName); error != 0) {
-        result.reason = DescribeError(error);
-        const int back = fs.RenameNoReplace(folder, tempName, oldName);
-        if (error == ENOENT && back == ENOENT) {
-            tell(StepState::AtOld); // someone else took the file away under its temporary name
-        } else if (back != 0) {
-            result.leftAtTemp = true;
-            result.reason += u"; файл остался под временным именем " + Quoted(QString::fromUtf8(tempName));
-            tell(StepState::LeftAtTemp);
-        } else {
-            tell(StepState::AtOld);
-        }
-        return result;
-    }
-    tell(StepState::Renamed);
-    result.renamed = true;
-    return result;
-}
-
 QString ProgressTitle(const QString &folder, int index, int count)
 {
     const long double share = static_cast<long double>(index) / static_cast<long double>(count);
@@ -212,8 +134,8 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     }
     std::unique_ptr<RenameJournal> journal;
     if (!options.journalFolder.isEmpty() && !journalPlan.isEmpty()) {
-        journal = RenameJournal::Begin(options.journalFolder, folderBytes, journalPlan, &report.journalError,
-                                       options.journalSyncIntervalMs);
+        journal = RenameJournal::Begin(fs.Journals(), options.journalFolder, folderBytes, journalPlan,
+                                       &report.journalError, options.journalSyncIntervalMs);
         if (journal)
             report.journalPath = journal->path();
     }
@@ -231,8 +153,6 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
         item.failure.clear();
         if (plan.setMark)
             item.checked = true;
-        if (plan.enablesAdd)
-            hooks.UnknownNameMet();
         if (plan.captionAlways) {
             item.caption = plan.caption;
             item.extension = plan.extension;
@@ -277,7 +197,11 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     }
     hold.reset();
     if (journal) {
-        journal->Finish();
+        // The renames stand either way; a journal with gaps only makes their undo incomplete.
+        if (!journal->Finish())
+            report.journalError = u"Журнал переименования записан не полностью (" + journal->path() + u"): "
+                                  + DescribeError(journal->firstError())
+                                  + u". Отменить переименование удастся не для всех файлов.";
         report.journalPath = journal->path();
     }
 

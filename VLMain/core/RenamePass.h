@@ -6,13 +6,12 @@
 #include "VLMain/core/Dictionary.h"
 #include "VLMain/core/FileListModel.h"
 #include "VLMain/core/RenameJournal.h"
+#include "VLMain/core/RenameSteps.h"
 #include "platform/core/FileSystem.h"
 
 #include <QSet>
 #include <QString>
 #include <QStringList>
-
-#include <functional>
 
 namespace vl {
 
@@ -56,30 +55,9 @@ ItemPlan ClassifyItem(const FileItem &item, const TDictionaries &dictionaries, S
 // is a safe file name.
 QString RefusalReason(const FileItem &item, const QString &newName);
 
-// The result of one two-step rename.
-struct RenameResult
-{
-    bool renamed = false;
-    QString reason;     // why it failed, in the user's language
-    bool leftAtTemp = false; // the file could not be moved back and still has the temporary name
-};
-
-// The temporary name of a file: its name with its dot, followed by ".tmp" («README..tmp»).
-QByteArray TemporaryName(const QByteArray &diskName);
-
-// Told where the file stands after each step: AtTemp, then Renamed, or AtOld or LeftAtTemp.
-using StepObserver = std::function<void(StepState)>;
-
-RenameResult RenameInTwoSteps(FileSystem &fs, const QByteArray &folder, const QByteArray &oldName,
-                              const QByteArray &tempName, const QByteArray &newName,
-                              const StepObserver &observer = {});
-
 // "Переименование " + folder + " (" + p + "%)", p being index / count in per cent, rounded to the
 // nearest integer with ties to even.
 QString ProgressTitle(const QString &folder, int index, int count);
-
-// A failure reason for an errno of the rename calls.
-QString DescribeError(int error);
 
 class RenamePassHooks
 {
@@ -87,8 +65,6 @@ public:
     virtual ~RenamePassHooks() = default;
     // Called before each item: show the title, step the progress bar, let messages through.
     virtual void BeforeItem(int index, int count, const QString &title) = 0;
-    // Rule 3 met an unknown name.
-    virtual void UnknownNameMet() {}
 };
 
 struct PassReport
@@ -97,7 +73,7 @@ struct PassReport
     int failed = 0;
     QStringList failures; // "«name»: reason", in list order
     QString journalPath;  // the pass's journal; empty when it kept none
-    QString journalError; // why a journal was wanted but could not be written
+    QString journalError; // why a journal was wanted but could not be written, or has gaps
 };
 
 struct RenameOptions

@@ -1,6 +1,7 @@
 #include "VLMain/gui/MainForm.h"
 
 #include "VLMain/core/NameEditing.h"
+#include "VLMain/core/JournalRecovery.h"
 #include "VLMain/core/RenameJournal.h"
 #include "VLMain/core/UserNames.h"
 #include "VLMain/gui/FilesListView.h"
@@ -23,8 +24,6 @@
 #include <QScreen>
 #include <QStringListModel>
 #include <QToolButton>
-
-#include <unistd.h>
 
 namespace vl {
 
@@ -177,7 +176,7 @@ void TMainForm::FormShow()
     QString folder = options_.arguments.first();
     if (!QDir::isAbsolutePath(folder)) {
         folder = WithSeparator(QDir::currentPath()) + folder;
-        if (::chdir(QFile::encodeName(folder).constData()) == 0)
+        if (ChangeCurrentFolder(folder) == 0)
             folder = QDir::currentPath();
     }
     OpenFolder(folder);

@@ -1,11 +1,15 @@
 #pragma once
 
-// The file system as the folder scan and the rename pass use it: a directory listing that yields
-// entries with attribute bits, and a rename that never replaces an existing file. Tests put in a
-// file system of their own to produce faults that a real folder cannot produce on demand.
+// The file system as the folder scan, the rename pass and its journal use it: a directory listing
+// that yields entries with attribute bits, a rename that never replaces an existing file, the
+// journal's own files. Tests put in a file system of their own to produce faults that a real
+// folder cannot produce on demand.
+
+#include "platform/core/JournalStore.h"
 
 #include <QByteArray>
 #include <QList>
+#include <QString>
 
 #include <memory>
 
@@ -44,6 +48,13 @@ public:
     virtual void Close() = 0;
 };
 
+// What tells one folder from another whatever path leads to it.
+struct FolderIdentity
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+};
+
 class FileSystem
 {
 public:
@@ -55,6 +66,18 @@ public:
                                 const QByteArray &to) = 0;
     // The names of every entry of a folder (without "." and ".."), or an errno.
     virtual int ListNames(const QByteArray &folder, QList<QByteArray> &names) = 0;
+    // Whether folder/a and folder/b are one file (the same device and inode; links are not
+    // followed). 0 with same set, or an errno.
+    virtual int SameFile(const QByteArray &folder, const QByteArray &a, const QByteArray &b, bool &same) = 0;
+    // The identity of a folder and, when subfolders is given, the names of its subfolders (links
+    // to folders left out, in no particular order). 0, or the errno of a folder that cannot be
+    // opened.
+    virtual int ListSubfolders(const QByteArray &folder, FolderIdentity &identity,
+                               QList<QByteArray> *subfolders) = 0;
+    // 0 when files may be renamed in folder, else the errno that says why not.
+    virtual int WriteAccess(const QByteArray &folder) = 0;
+    // Where the rename journal's files are written.
+    virtual JournalStore &Journals() = 0;
     // Keeps folder open until ReleaseFolder, so that renames in it resolve their names against
     // the open folder instead of walking its whole path twice per rename. A folder that cannot
     // be opened is not held, and renames then go by path as always.
@@ -77,6 +100,12 @@ private:
 
 // The real file system of this machine.
 FileSystem &SystemFileSystem();
+
+// The path with every link resolved, or empty when it cannot be resolved.
+QByteArray RealPath(const QByteArray &path);
+
+// Makes folder the process's current folder. 0, or an errno.
+int ChangeCurrentFolder(const QString &folder);
 
 // Exclusion set of a requested attribute mask.
 qint32 ExclusionSet(qint32 mask);

@@ -1,5 +1,7 @@
 #include "platform/core/FileSystem.h"
 
+#include <QFile>
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
@@ -7,6 +9,8 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
 
 namespace vl {
 
@@ -175,6 +179,58 @@ public:
         heldFolder_.clear();
     }
 
+    int SameFile(const QByteArray &folder, const QByteArray &a, const QByteArray &b, bool &same) override
+    {
+        same = false;
+        struct stat sa, sb;
+        if (heldFd_ >= 0 && folder == heldFolder_) {
+            if (::fstatat(heldFd_, a.constData(), &sa, AT_SYMLINK_NOFOLLOW) != 0
+                || ::fstatat(heldFd_, b.constData(), &sb, AT_SYMLINK_NOFOLLOW) != 0)
+                return errno;
+        } else if (::fstatat(AT_FDCWD, Join(folder, a).constData(), &sa, AT_SYMLINK_NOFOLLOW) != 0
+                   || ::fstatat(AT_FDCWD, Join(folder, b).constData(), &sb, AT_SYMLINK_NOFOLLOW) != 0) {
+            return errno;
+        }
+        same = sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
+        return 0;
+    }
+
+    int ListSubfolders(const QByteArray &folder, FolderIdentity &identity, QList<QByteArray> *subfolders) override
+    {
+        DIR *d = ::opendir(folder.isEmpty() ? "." : folder.constData());
+        if (!d)
+            return errno;
+        struct stat st;
+        if (::fstat(::dirfd(d), &st) != 0) {
+            const int error = errno;
+            ::closedir(d);
+            return error;
+        }
+        identity = {static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
+        // A listing that breaks off gives the subfolders read so far.
+        while (subfolders) {
+            const dirent *e = ::readdir(d);
+            if (!e)
+                break;
+            const char *n = e->d_name;
+            if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+                continue;
+            // Links are not followed: lstat, not stat.
+            struct stat sub;
+            if (::fstatat(::dirfd(d), n, &sub, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(sub.st_mode))
+                subfolders->append(QByteArray(n));
+        }
+        ::closedir(d);
+        return 0;
+    }
+
+    int WriteAccess(const QByteArray &folder) override
+    {
+        return ::access(folder.isEmpty() ? "." : folder.constData(), W_OK | X_OK) == 0 ? 0 : errno;
+    }
+
+    JournalStore &Journals() override { return SystemJournalStore(); }
+
     int ListNames(const QByteArray &folder, QList<QByteArray> &names) override
     {
         names.clear();
@@ -198,6 +254,17 @@ private:
 };
 
 } // namespace
+
+QByteArray RealPath(const QByteArray &path)
+{
+    char resolved[PATH_MAX];
+    return ::realpath(path.constData(), resolved) ? QByteArray(resolved) : QByteArray();
+}
+
+int ChangeCurrentFolder(const QString &folder)
+{
+    return ::chdir(QFile::encodeName(folder).constData()) == 0 ? 0 : errno;
+}
 
 FileSystem &SystemFileSystem()
 {

@@ -10,7 +10,7 @@
 
 #include "VLMain/core/Dictionary.h"
 #include "VLMain/core/FolderScan.h"
-#include "VLMain/core/RenameJournal.h"
+#include "VLMain/core/JournalRecovery.h"
 #include "VLMain/core/RenamePass.h"
 
 #include <QCoreApplication>
@@ -61,7 +61,7 @@ int main(int argc, char **argv)
         return Usage();
 
     if (args[0] == u"recover" && args.size() == 2) {
-        const vl::RecoveryReport r = vl::RecoverUnfinishedJournals(args[1]);
+        const vl::RecoveryReport r = vl::RecoverUnfinishedJournals(args[1], vl::SystemFileSystem());
         std::printf("journals %d new %d old %d left %d unreachable %d\n", r.journals, r.toNewName,
                     r.toOldName, r.leftAtTemp, r.unreachable);
         return 0;
@@ -77,7 +77,7 @@ int main(int argc, char **argv)
     vl::SortFlags flags;
     flags.SetAll();
     vl::ScanHooks scanHooks;
-    vl::FolderScanner scanner(files, flags, scanHooks);
+    vl::FolderScanner scanner(files, flags, scanHooks, vl::SystemFileSystem());
     // As the window does it: recovery before the scan of the folder.
     vl::RecoverUnfinishedJournals(args[2], vl::SystemFileSystem(), folder);
     scanner.ScanFolder(folder);

@@ -90,6 +90,7 @@ TEST(RenameWindow, FailedRenamesAreReportedOnceAfterThePass)
 } // namespace
 } // namespace vl
 
+#include "VLMain/core/JournalRecovery.h"
 #include "VLMain/core/RenameJournal.h"
 
 namespace vl {
@@ -103,7 +104,7 @@ TEST(RenameWindow, InterruptedPassIsFinishedBeforeTheFolderIsListed)
     // A pass that was killed after the first step of its only rename.
     dir.AddFile(QByteArray("readme.TXT.tmp"), "kept");
     {
-        auto journal = RenameJournal::Begin(journals, dir.nativePath(),
+        auto journal = RenameJournal::Begin(SystemJournalStore(), journals, dir.nativePath(),
                                             {{"readme.TXT", "readme.TXT.tmp", "ReadMe.txt"}});
         ASSERT_TRUE(journal);
         journal->Record(0, StepState::AtTemp);

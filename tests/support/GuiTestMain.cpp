@@ -1,11 +1,11 @@
 // The main of the GUI tests: one QApplication on the offscreen platform, a fixed locale, and the
 // dialog layer in test mode so that no test can wait on a modal window.
 
-#include "VLMain/core/RenameJournal.h"
 #include "VLMain/core/UserNames.h"
 #include "platform/gui/Dialogs.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLocale>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -23,7 +23,7 @@ int main(int argc, char **argv)
     vl::Dialogs::EnableTestMode();
     // Nothing a test does may reach the user's own names or journals.
     QTemporaryDir state;
-    vl::SetJournalFolderOverride(state.path() + u"/journal");
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
     vl::SetUserNamesPathOverride(state.path() + u"/Vorlant.ini");
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VLMain/core/Dictionary.h"
+#include "platform/core/FileSystem.h"
 
 #include <QByteArray>
 #include <QString>
@@ -44,6 +45,31 @@ public:
 
 private:
     QTemporaryDir dir_;
+};
+
+// The system's file system, for test file systems that change only some of its calls.
+class ForwardingFileSystem : public FileSystem
+{
+public:
+    std::unique_ptr<DirectoryListing> NewListing() override { return SystemFileSystem().NewListing(); }
+    int RenameNoReplace(const QByteArray &folder, const QByteArray &from, const QByteArray &to) override
+    {
+        return SystemFileSystem().RenameNoReplace(folder, from, to);
+    }
+    int ListNames(const QByteArray &folder, QList<QByteArray> &names) override
+    {
+        return SystemFileSystem().ListNames(folder, names);
+    }
+    int SameFile(const QByteArray &folder, const QByteArray &a, const QByteArray &b, bool &same) override
+    {
+        return SystemFileSystem().SameFile(folder, a, b, same);
+    }
+    int ListSubfolders(const QByteArray &folder, FolderIdentity &identity, QList<QByteArray> *subfolders) override
+    {
+        return SystemFileSystem().ListSubfolders(folder, identity, subfolders);
+    }
+    int WriteAccess(const QByteArray &folder) override { return SystemFileSystem().WriteAccess(folder); }
+    JournalStore &Journals() override { return SystemJournalStore(); }
 };
 
 } // namespace vl::test

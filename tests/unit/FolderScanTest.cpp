@@ -43,7 +43,7 @@ struct Scan
     SortFlags flags;
     RecordingHooks hooks;
     QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
-    FolderScanner scanner{model, flags, hooks};
+    FolderScanner scanner{model, flags, hooks, SystemFileSystem()};
 
     QStringList Captions() const
     {
@@ -193,7 +193,7 @@ private:
     int n_ = 0;
 };
 
-class FailingFileSystem final : public FileSystem
+class FailingFileSystem final : public test::ForwardingFileSystem
 {
 public:
     std::unique_ptr<DirectoryListing> NewListing() override { return std::make_unique<FailingListing>(); }

@@ -1,5 +1,6 @@
 #include "VLMain/core/RenameJournal.h"
 
+#include "VLMain/core/JournalRecovery.h"
 #include "VLMain/core/RenamePass.h"
 
 #include "support/TestSupport.h"
@@ -29,7 +30,7 @@ struct NoHooks : RenamePassHooks
 };
 
 PassReport JournalledPass(const TempFolder &dir, const QList<QByteArray> &listed, const QString &journals,
-                          FileSystem &fs = SystemFileSystem())
+                          FileSystem &fs)
 {
     FileListModel model;
     for (const QByteArray &n : listed)
@@ -126,7 +127,7 @@ TEST(RenameJournal, PassWritesAndFinishesItsJournal)
         listed << n;
     }
     dir.AddFile(QByteArray("ReadMe\n.txt"), "taken"); // the new name of the first: it goes back
-    const PassReport report = JournalledPass(dir, listed, journals.path());
+    const PassReport report = JournalledPass(dir, listed, journals.path(), SystemFileSystem());
     EXPECT_TRUE(report.journalError.isEmpty()) << report.journalError.toStdString();
     EXPECT_TRUE(report.journalPath.endsWith(u".done"));
 
@@ -145,7 +146,7 @@ TEST(RenameJournal, PassWritesAndFinishesItsJournal)
     EXPECT_EQ(journal->entries.size(), 3);
 
     // A pass with nothing to rename writes no journal.
-    const PassReport again = JournalledPass(dir, {"100%.txt"}, journals.path());
+    const PassReport again = JournalledPass(dir, {"100%.txt"}, journals.path(), SystemFileSystem());
     EXPECT_TRUE(again.journalPath.isEmpty());
     EXPECT_EQ(JournalNames(journals.path()).size(), 1);
     RemoveFiles(dir);
@@ -153,13 +154,12 @@ TEST(RenameJournal, PassWritesAndFinishesItsJournal)
 
 // The real file system, cut short at one rename call: before the call is made, or after it is
 // made but before the pass hears of it, as a kill at that moment would.
-class CrashingFileSystem : public FileSystem
+class CrashingFileSystem : public test::ForwardingFileSystem
 {
 public:
     struct Crash
     {
     };
-    std::unique_ptr<DirectoryListing> NewListing() override { return SystemFileSystem().NewListing(); }
     int RenameNoReplace(const QByteArray &folder, const QByteArray &from, const QByteArray &to) override
     {
         if (calls++ == crashAt && !afterCall)
@@ -168,10 +168,6 @@ public:
         if (calls - 1 == crashAt)
             throw Crash{};
         return result;
-    }
-    int ListNames(const QByteArray &folder, QList<QByteArray> &names) override
-    {
-        return SystemFileSystem().ListNames(folder, names);
     }
     int calls = 0;
     int crashAt = -1;
@@ -247,7 +243,7 @@ TEST(RenameJournal, RecoveryFromEveryCrashPointAndEveryPrefix)
                 ASSERT_TRUE(j.open(QIODevice::WriteOnly));
                 j.write(text);
                 j.close();
-                const RecoveryReport report = RecoverUnfinishedJournals(copyJournals.path());
+                const RecoveryReport report = RecoverUnfinishedJournals(copyJournals.path(), SystemFileSystem());
                 const std::string title = "crash at call " + std::to_string(crashAt) + (afterCall ? " after" : " before")
                                           + ", journal of " + std::to_string(length) + " bytes";
                 ExpectSettled(copy, title);
@@ -277,7 +273,7 @@ TEST(RenameJournal, RecoveryRecordsRenamesTheJournalMissedForUndo)
     j.write(JournalHeaderText(dir.nativePath(), plan));
     j.close();
 
-    const RecoveryReport report = RecoverUnfinishedJournals(journals.path());
+    const RecoveryReport report = RecoverUnfinishedJournals(journals.path(), SystemFileSystem());
     EXPECT_EQ(report.toNewName + report.toOldName + report.leftAtTemp, 0);
     const std::optional<JournalContents> last = ReadLastJournal(dir.path(), journals.path());
     ASSERT_TRUE(last.has_value());
@@ -304,7 +300,7 @@ TEST(RenameJournal, RecoveryGoesToTheNewNameOrBackAndReplacesNothing)
     j.write(JournalHeaderText(dir.nativePath(), plan) + JournalRecordText(2, StepState::AtTemp));
     j.close();
 
-    RecoveryReport report = RecoverUnfinishedJournals(journals.path());
+    RecoveryReport report = RecoverUnfinishedJournals(journals.path(), SystemFileSystem());
     EXPECT_EQ(report.toNewName, 1);
     EXPECT_EQ(report.toOldName, 1);
     EXPECT_EQ(report.leftAtTemp, 1);
@@ -316,11 +312,11 @@ TEST(RenameJournal, RecoveryGoesToTheNewNameOrBackAndReplacesNothing)
     // The journal stays unfinished while a file is left; once a name is free, the next start
     // settles it.
     ASSERT_TRUE(QFile::remove(dir.path() + u"Install"));
-    report = RecoverUnfinishedJournals(journals.path());
+    report = RecoverUnfinishedJournals(journals.path(), SystemFileSystem());
     EXPECT_EQ(report.toNewName, 1);
     EXPECT_EQ(dir.Contents("Install"), "c");
     EXPECT_TRUE(JournalNames(journals.path()).value(0).endsWith(u".done"));
-    EXPECT_TRUE(RecoverUnfinishedJournals(journals.path()).Summary().isEmpty());
+    EXPECT_TRUE(RecoverUnfinishedJournals(journals.path(), SystemFileSystem()).Summary().isEmpty());
 }
 
 // Records gathered between appends reach the file however the journal ends: at once when every
@@ -339,8 +335,8 @@ TEST(RenameJournal, GatheredRecordsReachTheFile)
     for (const bool finish : {false, true}) {
         for (const int interval : {0, kDefaultSyncIntervalMs}) {
             TempFolder dir, journals;
-            std::unique_ptr<RenameJournal> journal = RenameJournal::Begin(journals.path(), dir.nativePath(), plan,
-                                                                          nullptr, interval);
+            std::unique_ptr<RenameJournal> journal = RenameJournal::Begin(
+                SystemJournalStore(), journals.path(), dir.nativePath(), plan, nullptr, interval);
             ASSERT_TRUE(journal);
             journal->Record(0, StepState::AtTemp);
             journal->Record(0, StepState::Renamed);
@@ -365,9 +361,10 @@ TEST(RenameJournal, RecoveryLeavesLiveAndUnreachableJournals)
     dir.AddFile(QByteArray("readme.TXT.tmp"));
     const QList<JournalEntry> plan{{"readme.TXT", "readme.TXT.tmp", "ReadMe.txt"}};
     QString error;
-    std::unique_ptr<RenameJournal> live = RenameJournal::Begin(journals.path(), dir.nativePath(), plan, &error);
+    std::unique_ptr<RenameJournal> live
+        = RenameJournal::Begin(SystemJournalStore(), journals.path(), dir.nativePath(), plan, &error);
     ASSERT_TRUE(live) << error.toStdString();
-    RecoveryReport report = RecoverUnfinishedJournals(journals.path());
+    RecoveryReport report = RecoverUnfinishedJournals(journals.path(), SystemFileSystem());
     EXPECT_EQ(report.inUse, 1);
     EXPECT_EQ(dir.Names(), QList<QByteArray>{"readme.TXT.tmp"}); // the running pass's own file
     live.reset();                                                 // the pass dies
@@ -377,10 +374,10 @@ TEST(RenameJournal, RecoveryLeavesLiveAndUnreachableJournals)
     EXPECT_EQ(RecoverUnfinishedJournals(journals.path(), SystemFileSystem(), dir.path()).toNewName, 1);
 
     std::unique_ptr<RenameJournal> gone
-        = RenameJournal::Begin(journals.path(), "/no/such/folder/", plan, &error);
+        = RenameJournal::Begin(SystemJournalStore(), journals.path(), "/no/such/folder/", plan, &error);
     ASSERT_TRUE(gone);
     gone.reset();
-    report = RecoverUnfinishedJournals(journals.path());
+    report = RecoverUnfinishedJournals(journals.path(), SystemFileSystem());
     EXPECT_EQ(report.unreachable, 1);
     EXPECT_EQ(JournalNames(journals.path()).filter(u".open"_qs).size(), 1);
 }
@@ -389,7 +386,7 @@ TEST(RenameJournal, UndoReversesAFinishedPass)
 {
     TempFolder dir, journals;
     FillFolder(dir);
-    JournalledPass(dir, kFiles, journals.path());
+    JournalledPass(dir, kFiles, journals.path(), SystemFileSystem());
     EXPECT_TRUE(dir.Names().contains("Setup.exe"));
     dir.AddFile(QByteArray("INSTALL"), "came later"); // the old name of one file is taken now
 
@@ -409,19 +406,14 @@ TEST(RenameJournal, UndoReversesAFinishedPass)
 }
 
 // Another program changes the folder while the pass runs: just before the chosen rename call.
-class MeddlingFileSystem : public FileSystem
+class MeddlingFileSystem : public test::ForwardingFileSystem
 {
 public:
-    std::unique_ptr<DirectoryListing> NewListing() override { return SystemFileSystem().NewListing(); }
     int RenameNoReplace(const QByteArray &folder, const QByteArray &from, const QByteArray &to) override
     {
         if (meddle && from == when)
             meddle(folder), meddle = nullptr;
         return SystemFileSystem().RenameNoReplace(folder, from, to);
-    }
-    int ListNames(const QByteArray &folder, QList<QByteArray> &names) override
-    {
-        return SystemFileSystem().ListNames(folder, names);
     }
     QByteArray when;
     std::function<void(const QByteArray &folder)> meddle;
@@ -473,7 +465,7 @@ TEST(RenameJournal, FilesThatVanishOrAppearDuringThePass)
         EXPECT_EQ(journal->states.value(1), c.state) << c.title;
         // A finished journal is never recovered: whatever is under a temporary name now is not
         // the pass's.
-        EXPECT_EQ(RecoverUnfinishedJournals(journals.path()).journals, 0) << c.title;
+        EXPECT_EQ(RecoverUnfinishedJournals(journals.path(), SystemFileSystem()).journals, 0) << c.title;
         EXPECT_EQ(dir.Names(), c.after) << c.title;
     }
 }
@@ -484,7 +476,7 @@ TEST(RenameJournal, KeepsTheNewestTenFinishedJournals)
     for (int i = 0; i < 12; ++i) {
         const QByteArray name = "readme" + QByteArray::number(i) + ".TXT";
         dir.AddFile(name);
-        JournalledPass(dir, {name}, journals.path());
+        JournalledPass(dir, {name}, journals.path(), SystemFileSystem());
     }
     const QStringList names = JournalNames(journals.path());
     EXPECT_EQ(names.size(), kKeptJournals);
@@ -496,7 +488,8 @@ TEST(RenameJournal, APassWithoutAWritableJournalStillRenames)
     TempFolder dir, journals;
     dir.AddFile(QByteArray("readme.TXT"));
     dir.AddFile(QByteArray("blocker"));
-    const PassReport report = JournalledPass(dir, {"readme.TXT"}, dir.path() + u"blocker/journals");
+    const PassReport report
+        = JournalledPass(dir, {"readme.TXT"}, dir.path() + u"blocker/journals", SystemFileSystem());
     EXPECT_FALSE(report.journalError.isEmpty());
     EXPECT_EQ(report.renamed, 1);
     EXPECT_TRUE(dir.Names().contains("ReadMe.txt"));
@@ -504,7 +497,6 @@ TEST(RenameJournal, APassWithoutAWritableJournalStillRenames)
 
 TEST(RenameJournal, DefaultFolderFollowsXdgStateHome)
 {
-    SetJournalFolderOverride({});
     const QByteArray saved = qgetenv("XDG_STATE_HOME");
     qputenv("XDG_STATE_HOME", "/state");
     EXPECT_EQ(JournalFolder(), u"/state/Vorlant");

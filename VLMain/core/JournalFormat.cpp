@@ -1,0 +1,208 @@
+// The rename journal's text.
+//
+// Format, version 1. Text, one record per line, every line ended by LF, fields separated by one
+// space. Names are bytes on disk, so each name field is percent-encoded: every byte outside "!"
+// to "~", and "%" itself, is written as "%" and two upper-case hex digits. A name holding a
+// space, a line break or bytes that are not UTF-8 thus stays on its one line, byte for byte.
+//
+//   VORLANT-JOURNAL 1
+//   folder <the renamed folder, ending in "/">
+//   P <old name> <temporary name> <new name>    one line per planned rename, in pass order
+//   B                                           the plan is complete
+//   T <i>    the first step of planned rename i (counted from 0) is done; read, but no longer
+//            written: the folder tells recovery whether a file is under its temporary name
+//   N <i>    its second step is done: the file is under its new name
+//   O <i>    a step failed: the file is under its old name (again)
+//   K <i>    a step failed and the file could not leave its temporary name
+//   F        the pass (or its recovery) has finished
+
+#include "VLMain/core/JournalFormat.h"
+
+namespace vl {
+
+namespace {
+
+constexpr char kMagic[] = "VORLANT-JOURNAL 1";
+
+constexpr char kHex[] = "0123456789ABCDEF";
+
+bool IsPlainByte(char ch)
+{
+    const auto b = static_cast<unsigned char>(ch);
+    return b > 0x20 && b < 0x7F && b != '%';
+}
+
+void AppendEncoded(QByteArray &out, const QByteArray &name)
+{
+    const char *p = name.constData();
+    const char *const end = p + name.size();
+    while (p < end) {
+        const char *run = p;
+        while (p < end && IsPlainByte(*p))
+            ++p;
+        out.append(run, p - run);
+        if (p < end) {
+            const auto b = static_cast<unsigned char>(*p++);
+            const char escaped[3] = {'%', kHex[b >> 4], kHex[b & 15]};
+            out.append(escaped, 3);
+        }
+    }
+}
+
+int HexValue(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// The decoded field, or nullopt when it is empty or not in the encoding the writer uses.
+std::optional<QByteArray> Decode(QByteArrayView field)
+{
+    if (field.isEmpty())
+        return std::nullopt;
+    QByteArray out;
+    out.reserve(field.size());
+    for (qsizetype i = 0; i < field.size(); ++i) {
+        const auto b = static_cast<unsigned char>(field[i]);
+        if (b == '%') {
+            if (i + 2 >= field.size())
+                return std::nullopt;
+            const int hi = HexValue(field[i + 1]), lo = HexValue(field[i + 2]);
+            if (hi < 0 || lo < 0)
+                return std::nullopt;
+            out.append(static_cast<char>(hi * 16 + lo));
+            i += 2;
+        } else if (b > 0x20 && b < 0x7F) {
+            out.append(static_cast<char>(b));
+        } else {
+            return std::nullopt;
+        }
+    }
+    return out;
+}
+
+bool IsState(char c)
+{
+    return c == 'T' || c == 'N' || c == 'O' || c == 'K';
+}
+
+// A record index: decimal digits only, below the number of planned renames.
+int ParseIndex(QByteArrayView digits, qsizetype count)
+{
+    if (digits.isEmpty() || digits.size() > 10)
+        return -1;
+    qint64 value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return -1;
+        value = value * 10 + (c - '0');
+    }
+    return value < count ? static_cast<int>(value) : -1;
+}
+
+} // namespace
+
+QByteArray WithSlash(QByteArray folder)
+{
+    if (!folder.endsWith('/'))
+        folder.append('/');
+    return folder;
+}
+
+QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry> &plan)
+{
+    qsizetype size = 64 + folder.size();
+    for (const JournalEntry &e : plan)
+        size += 6 + e.oldName.size() + e.tempName.size() + e.newName.size();
+    QByteArray out;
+    out.reserve(size + size / 8); // room for some escaped bytes
+    out += kMagic;
+    out += "\nfolder ";
+    AppendEncoded(out, WithSlash(folder));
+    out += '\n';
+    for (const JournalEntry &e : plan) {
+        out += "P ";
+        AppendEncoded(out, e.oldName);
+        out += ' ';
+        AppendEncoded(out, e.tempName);
+        out += ' ';
+        AppendEncoded(out, e.newName);
+        out += '\n';
+    }
+    out += "B\n";
+    return out;
+}
+
+QByteArray JournalRecordText(int index, StepState state)
+{
+    QByteArray out(1, static_cast<char>(state));
+    out += ' ';
+    out += QByteArray::number(index);
+    out += '\n';
+    return out;
+}
+
+std::optional<JournalContents> ParseJournal(const QByteArray &bytes)
+{
+    JournalContents journal;
+    qsizetype pos = 0;
+    int lineNumber = 0;
+    while (pos < bytes.size()) {
+        const qsizetype end = bytes.indexOf('\n', pos);
+        if (end < 0)
+            break; // a torn last line: the write it belongs to never completed
+        const QByteArrayView line(bytes.constData() + pos, end - pos);
+        pos = end + 1;
+        ++lineNumber;
+        if (lineNumber == 1) {
+            if (line != QByteArrayView(kMagic))
+                return std::nullopt;
+            continue;
+        }
+        if (lineNumber == 2) {
+            if (!line.startsWith("folder "))
+                return std::nullopt;
+            const std::optional<QByteArray> folder = Decode(line.sliced(7));
+            if (!folder || !folder->startsWith('/') || folder->contains('\0'))
+                return std::nullopt;
+            journal.folder = WithSlash(*folder);
+            continue;
+        }
+        if (!journal.begun) {
+            if (line == "B") {
+                journal.begun = true;
+                continue;
+            }
+            if (!line.startsWith("P "))
+                continue;
+            const QByteArrayView rest = line.sliced(2);
+            const qsizetype a = rest.indexOf(' '), b = a < 0 ? -1 : rest.sliced(a + 1).indexOf(' ');
+            if (a < 0 || b < 0)
+                continue;
+            const auto oldName = Decode(rest.first(a)), tempName = Decode(rest.sliced(a + 1, b)),
+                       newName = Decode(rest.sliced(a + 2 + b));
+            if (!oldName || !tempName || !newName)
+                continue;
+            journal.entries.append({*oldName, *tempName, *newName});
+            journal.states.append(StepState::Planned);
+            continue;
+        }
+        if (line == "F") {
+            journal.finished = true;
+            continue;
+        }
+        if (line.size() < 3 || !IsState(line[0]) || line[1] != ' ')
+            continue;
+        const int index = ParseIndex(line.sliced(2), journal.entries.size());
+        if (index >= 0)
+            journal.states[index] = static_cast<StepState>(line[0]);
+    }
+    if (lineNumber < 2)
+        return std::nullopt;
+    return journal;
+}
+
+} // namespace vl

@@ -1,0 +1,55 @@
+#pragma once
+
+// The rename journal's text: the plan of a pass and the records of its steps, written by the
+// journal and read back by recovery and undo. The format is described at the top of
+// JournalFormat.cpp.
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace vl {
+
+// One planned rename: the file goes from oldName through tempName to newName, all in one folder.
+struct JournalEntry
+{
+    QByteArray oldName;
+    QByteArray tempName;
+    QByteArray newName;
+
+    bool operator==(const JournalEntry &) const = default;
+};
+
+// Where a planned rename stands, by the last record the journal holds for it.
+enum class StepState : char {
+    Planned = 'P',    // nothing recorded: the file has not been touched
+    AtTemp = 'T',     // the first step is done: the file is under its temporary name
+    Renamed = 'N',    // both steps are done: the file is under its new name
+    AtOld = 'O',      // a step failed: the file is (again) under its old name
+    LeftAtTemp = 'K', // a step failed and the file could not leave its temporary name
+};
+
+// A journal as read back.
+struct JournalContents
+{
+    QString path;    // the journal file; empty for parsed bytes
+    QByteArray folder; // the renamed folder, ending in "/"
+    QList<JournalEntry> entries;
+    QList<StepState> states; // one per entry
+    bool begun = false;      // the plan is complete, so renames may have happened
+    bool finished = false;   // the pass (or its recovery) came to its end
+};
+
+// The journal's text for a plan and its records, and the parse of such a text. Parsing accepts
+// any bytes: a torn last line is ignored, malformed records are skipped, and a text without a
+// complete plan reads as not begun. nullopt when the header is not a journal's.
+QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry> &plan);
+QByteArray JournalRecordText(int index, StepState state);
+std::optional<JournalContents> ParseJournal(const QByteArray &bytes);
+
+// The folder with a "/" at its end.
+QByteArray WithSlash(QByteArray folder);
+
+} // namespace vl

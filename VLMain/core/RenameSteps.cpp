@@ -1,0 +1,85 @@
+#include "VLMain/core/RenameSteps.h"
+
+#include <cerrno>
+
+namespace vl {
+
+QString Quoted(const QString &name)
+{
+    return u'«' + name + u'»';
+}
+
+QByteArray TemporaryName(const QByteArray &diskName)
+{
+    if (!diskName.contains('.'))
+        return diskName + "..tmp";
+    return diskName + ".tmp";
+}
+
+QString DescribeError(int error)
+{
+    switch (error) {
+    case EEXIST:
+    case ENOTEMPTY:
+        return QStringLiteral("имя занято другим файлом");
+    case ENOENT:
+        return QStringLiteral("файл не найден: возможно, он удалён или переименован");
+    case EACCES:
+    case EPERM:
+        return QStringLiteral("нет прав на переименование в этой папке");
+    case EROFS:
+        return QStringLiteral("папка находится на диске только для чтения");
+    case ENOTDIR:
+        return QStringLiteral("часть пути не является папкой");
+    case ENAMETOOLONG:
+        return QStringLiteral("слишком длинное имя файла");
+    case ENOSPC:
+    case EDQUOT:
+        return QStringLiteral("на диске нет места");
+    case EBUSY:
+    case ETXTBSY:
+        return QStringLiteral("файл занят другой программой");
+    case EIO:
+        return QStringLiteral("ошибка ввода-вывода");
+    default:
+        return QStringLiteral("системная ошибка %1").arg(error);
+    }
+}
+
+RenameResult RenameInTwoSteps(FileSystem &fs, const QByteArray &folder, const QByteArray &oldName,
+                              const QByteArray &tempName, const QByteArray &newName,
+                              const StepObserver &observer)
+{
+    const auto tell = [&](StepState state) {
+        if (observer)
+            observer(state);
+    };
+    RenameResult result;
+    if (const int error = fs.RenameNoReplace(folder, oldName, tempName); error != 0) {
+        result.reason = error == EEXIST
+                            ? u"временное имя " + Quoted(QString::fromUtf8(tempName)) + u" занято"
+                            : DescribeError(error);
+        tell(StepState::AtOld);
+        return result;
+    }
+    tell(StepState::AtTemp);
+    if (const int error = fs.RenameNoReplace(folder, tempName, newName); error != 0) {
+        result.reason = DescribeError(error);
+        const int back = fs.RenameNoReplace(folder, tempName, oldName);
+        if (error == ENOENT && back == ENOENT) {
+            tell(StepState::AtOld); // someone else took the file away under its temporary name
+        } else if (back != 0) {
+            result.leftAtTemp = true;
+            result.reason += u"; файл остался под временным именем " + Quoted(QString::fromUtf8(tempName));
+            tell(StepState::LeftAtTemp);
+        } else {
+            tell(StepState::AtOld);
+        }
+        return result;
+    }
+    tell(StepState::Renamed);
+    result.renamed = true;
+    return result;
+}
+
+} // namespace vl
