@@ -104,7 +104,7 @@ int Rename(const QString &folder, const QString &config)
     std::printf("pass_rss_mb %.1f\n", vl::bench::PeakRssMb());
     int failed = 0;
     for (const vl::FileItem &item : form->Files().items())
-        failed += item.state == QStringView(vl::kStateNotRenamed) ? 1 : 0;
+        failed += item.state == vl::ItemState::NotRenamed ? 1 : 0;
     std::printf("failed %d\n", failed);
     return ReportMessages() | (failed > 0 ? 1 : 0);
 }

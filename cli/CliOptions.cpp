@@ -1,10 +1,62 @@
 #include "cli/CliOptions.h"
 
+using namespace Qt::StringLiterals;
+
 namespace vl::cli
 {
 
 namespace
 {
+
+// Every option of the command line, in the order --help lists them. The parser knows the options
+// by this table, --help is written from it, and the CLI tests check the manual page against
+// --help.
+enum class OptionId { Apply, Recursive, Json, Add, AddFull, Undo, UserNames, Help, Version };
+
+struct OptionSpec
+{
+    OptionId id;
+    char16_t shortName; // 0: none
+    const char16_t *longName;
+    const char16_t *valueName; // empty: takes no value; in brackets: an optional one
+    const char16_t *help; // lines of the help text, "\n" between them
+};
+
+const OptionSpec kOptions[] = {
+    {OptionId::Apply, u'x', u"--apply", u"", u"переименовать файлы"},
+    {OptionId::Recursive, u'r', u"--recursive", u"",
+        u"обработать и все вложенные папки, каждую отдельно;\n"
+        u"символические ссылки на папки не просматриваются"},
+    {OptionId::Json, 0, u"--json", u"",
+        u"по одному объекту JSON на строку для каждого файла\n"
+        u"(поля folder, old, new, rule, state, error)"},
+    {OptionId::Add, 0, u"--add", u"ИМЯ", u"добавить имя в словарь имён"},
+    {OptionId::AddFull, 0, u"--add-full", u"ИМЯ",
+        u"добавить полное имя файла (с точкой и расширением)\nв словарь полных имён"},
+    {OptionId::Undo, 0, u"--undo", u"[ПАПКА]",
+        u"отменить последнее переименование в папке\n(по умолчанию — в текущей)"},
+    {OptionId::UserNames, 0, u"--user-names", u"ФАЙЛ",
+        u"брать имена пользователя из ФАЙЛА и записывать их туда\n"
+        u"вместо обычного файла имён пользователя"},
+    {OptionId::Help, u'h', u"--help", u"", u"показать эту справку"},
+    {OptionId::Version, 0, u"--version", u"", u"показать версию программы"},
+};
+
+const OptionSpec *FindLong(QStringView name)
+{
+    for (const OptionSpec &spec : kOptions)
+        if (name == QStringView(spec.longName))
+            return &spec;
+    return nullptr;
+}
+
+const OptionSpec *FindShort(QChar name)
+{
+    for (const OptionSpec &spec : kOptions)
+        if (spec.shortName != 0 && name == QChar(spec.shortName))
+            return &spec;
+    return nullptr;
+}
 
 QString Quoted(const QString &text)
 {
@@ -57,39 +109,49 @@ ParseResult ParseArguments(const QStringList &arguments)
             const QString name = eq < 0 ? arg : arg.left(eq);
             const QString inlineValue = eq < 0 ? QString() : arg.mid(eq + 1);
             const bool hasInline = eq >= 0;
-            if (name == u"--help") {
+            const OptionSpec *spec = FindLong(name);
+            if (!spec)
+                return fail(u"неизвестный параметр " + Quoted(name));
+            switch (spec->id) {
+            case OptionId::Help:
                 o.help = true;
-            } else if (name == u"--version") {
+                break;
+            case OptionId::Version:
                 o.version = true;
-            } else if (name == u"--apply") {
+                break;
+            case OptionId::Apply:
                 o.apply = true;
-            } else if (name == u"--recursive") {
+                break;
+            case OptionId::Recursive:
                 o.recursive = true;
-            } else if (name == u"--json") {
+                break;
+            case OptionId::Json:
                 o.json = true;
-            } else if (name == u"--undo") {
+                break;
+            case OptionId::Undo:
                 o.undo = true;
                 if (hasInline)
                     o.undoFolder = inlineValue;
                 else
                     undoTakesFolder = true;
                 continue;
-            } else if (name == u"--add" || name == u"--add-full") {
+            case OptionId::Add:
+            case OptionId::AddFull: {
                 QString value;
                 if (!TakeValue(arguments, i, inlineValue, hasInline, value))
                     return fail(u"после " + name + u" нужно имя");
                 if (value.isEmpty())
                     return fail(u"после " + name + u" нужно непустое имя");
-                o.names.append({ name == u"--add-full", value });
+                o.names.append({ spec->id == OptionId::AddFull, value });
                 continue;
-            } else if (name == u"--user-names") {
+            }
+            case OptionId::UserNames: {
                 QString value;
                 if (!TakeValue(arguments, i, inlineValue, hasInline, value) || value.isEmpty())
                     return fail(u"после " + name + u" нужен путь к файлу");
                 o.userNamesFile = value;
                 continue;
-            } else {
-                return fail(u"неизвестный параметр " + Quoted(name));
+            }
             }
             if (hasInline)
                 return fail(u"параметр " + name + u" не принимает значения");
@@ -97,18 +159,21 @@ ParseResult ParseArguments(const QStringList &arguments)
         }
         // One or more grouped short options.
         for (qsizetype k = 1; k < arg.size(); ++k) {
-            switch (arg.at(k).unicode()) {
-            case u'x':
+            const OptionSpec *spec = FindShort(arg.at(k));
+            if (!spec)
+                return fail(u"неизвестный параметр " + Quoted(u'-' + arg.mid(k, 1)));
+            switch (spec->id) {
+            case OptionId::Apply:
                 o.apply = true;
                 break;
-            case u'r':
+            case OptionId::Recursive:
                 o.recursive = true;
                 break;
-            case u'h':
+            case OptionId::Help:
                 o.help = true;
                 break;
             default:
-                return fail(u"неизвестный параметр " + Quoted(u'-' + arg.mid(k, 1)));
+                break; // the table gives no other option a short name
             }
         }
     }
@@ -133,34 +198,40 @@ ParseResult ParseArguments(const QStringList &arguments)
 
 QString UsageText()
 {
+    // The options' column: "  -x, --apply" or "      --add ИМЯ", padded to the help text.
+    constexpr qsizetype kHelpColumn = 22;
+    QString options;
+    for (const OptionSpec &spec : kOptions) {
+        QString head = spec.shortName != 0 ? u"  -"_s + QChar(spec.shortName) + u", " : u"      "_s;
+        head += QStringView(spec.longName);
+        if (spec.valueName[0] != 0)
+            head += u' ' + QString::fromUtf16(spec.valueName);
+        const QStringList lines = QString::fromUtf16(spec.help).split(u'\n');
+        if (head.size() > kHelpColumn - 2) // too long for the column: the help starts below it
+            options += std::exchange(head, QString()) + u'\n';
+        for (qsizetype l = 0; l < lines.size(); ++l) {
+            const QString left = l == 0 ? head : QString();
+            options += left.leftJustified(kHelpColumn - 2, u' ') + u"  " + lines.at(l) + u'\n';
+        }
+    }
     return QStringLiteral(
-        "Использование:\n"
-        "  vorlant-cli [-x] [-r] [--json] ПАПКА...\n"
-        "  vorlant-cli --add ИМЯ | --add-full ИМЯ.РАСШ ... [ПАПКА...]\n"
-        "  vorlant-cli --undo [ПАПКА]\n"
-        "\n"
-        "Придаёт именам файлов в папке их стилизованный регистр букв («readme.TXT» → "
-        "«ReadMe.txt»)\n"
-        "по тем же словарям и правилам, что и окно Vorlant, и с теми же именами пользователя.\n"
-        "Без -x ничего не меняет, а только показывает, какие файлы и как будут переименованы.\n"
-        "\n"
-        "Параметры:\n"
-        "  -x, --apply         переименовать файлы\n"
-        "  -r, --recursive     обработать и все вложенные папки, каждую отдельно;\n"
-        "                      символические ссылки на папки не просматриваются\n"
-        "      --json          по одному объекту JSON на строку для каждого файла\n"
-        "                      (поля folder, old, new, rule, state, error)\n"
-        "      --add ИМЯ       добавить имя в словарь имён\n"
-        "      --add-full ИМЯ  добавить полное имя файла (с точкой и расширением)\n"
-        "                      в словарь полных имён\n"
-        "      --undo [ПАПКА]  отменить последнее переименование в папке\n"
-        "                      (по умолчанию — в текущей)\n"
-        "  -h, --help          показать эту справку\n"
-        "      --version       показать версию программы\n"
-        "\n"
-        "Коды завершения: 0 — всё сделано; 1 — часть файлов не переименована или другая\n"
-        "ошибка; 2 — ошибка в параметрах; 3 — самопроверка словарей не пройдена.\n"
-        "Подробнее: man vorlant-cli\n");
+               "Использование:\n"
+               "  vorlant-cli [-x] [-r] [--json] ПАПКА...\n"
+               "  vorlant-cli --add ИМЯ | --add-full ИМЯ.РАСШ ... [ПАПКА...]\n"
+               "  vorlant-cli --undo [ПАПКА]\n"
+               "\n"
+               "Придаёт именам файлов в папке их стилизованный регистр букв («readme.TXT» → "
+               "«ReadMe.txt»)\n"
+               "по тем же словарям и правилам, что и окно Vorlant, и с теми же именами пользователя.\n"
+               "Без -x ничего не меняет, а только показывает, какие файлы и как будут переименованы.\n"
+               "\n"
+               "Параметры:\n")
+        + options
+        + QStringLiteral(
+            "\n"
+            "Коды завершения: 0 — всё сделано; 1 — часть файлов не переименована или другая\n"
+            "ошибка; 2 — ошибка в параметрах; 3 — самопроверка словарей не пройдена.\n"
+            "Подробнее: man vorlant-cli\n");
 }
 
 } // namespace vl::cli

@@ -202,7 +202,7 @@ QList<FolderPass::Outcome> FolderPass::PreviewOutcomes(
             if (outcome.error.isEmpty())
                 outcome.renamed = true;
             else
-                outcome.state = QString::fromUtf16(kStateNotRenamed);
+                outcome.state = ItemState::NotRenamed;
         }
         outcomes.append(std::move(outcome));
     }
@@ -219,9 +219,9 @@ QList<FolderPass::Outcome> FolderPass::ApplyOutcomes(
         Outcome outcome;
         outcome.state = now.state;
         outcome.newName = plans.at(i).rename ? plans.at(i).newName : NameOf(before.at(i));
-        if (now.state == QString::fromUtf16(kStateNotRenamed))
+        if (now.state == ItemState::NotRenamed)
             outcome.error
-                = now.failure.isEmpty() ? QString::fromUtf16(kStateNotRenamed) : now.failure;
+                = now.failure.isEmpty() ? StateText(ItemState::NotRenamed) : now.failure;
         outcome.renamed = outcome.error.isEmpty() && now.diskName != before.at(i).diskName;
         outcomes.append(std::move(outcome));
     }
@@ -248,7 +248,7 @@ void FolderPass::Show(const QString &folder, const QList<FileItem> &items,
                 + (settings_.apply ? u": не переименован в " : u": не будет переименован в ")
                 + outcome.newName + u": " + outcome.error);
         if (settings_.json) {
-            json += JsonLine(folder, old, outcome.newName, plan.rule, outcome.state, outcome.error);
+            json += JsonLine(folder, old, outcome.newName, plan.rule, StateText(outcome.state), outcome.error);
             continue;
         }
         if (outcome.renamed)

@@ -47,7 +47,7 @@ private:
     struct Outcome {
         bool renamed = false;
         QString newName; // the styled name; the listed one when it needs no rename
-        QString state; // the state text the window shows for it afterwards
+        ItemState state = ItemState::Recognised; // what the window shows for it afterwards
         QString error; // why it is not (to be) renamed; empty otherwise
     };
 

@@ -6,6 +6,18 @@
 
 namespace vl {
 
+const QString &StateText(ItemState state)
+{
+    static const QString texts[] = {
+        QStringLiteral("Не обработано"),
+        QStringLiteral("Распознано"),
+        QStringLiteral("Не распознано"),
+        QStringLiteral("Добавлено"),
+        QStringLiteral("Не переименовано"),
+    };
+    return texts[static_cast<int>(state)];
+}
+
 FileItem MakeFileItem(const QByteArray &diskName)
 {
     FileItem item;
@@ -15,9 +27,7 @@ FileItem MakeFileItem(const QByteArray &diskName)
     const SplitName split = SplitFileName(name);
     item.caption = split.namePart;
     item.extension = split.extension;
-    // One shared text for every new item rather than a copy each: a large folder has many.
-    static const QString unprocessed = QString::fromUtf16(kStateUnprocessed);
-    item.state = unprocessed;
+    item.state = ItemState::Unprocessed;
     item.diskName = diskName;
     return item;
 }

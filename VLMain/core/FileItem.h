@@ -5,19 +5,24 @@
 
 namespace vl {
 
-// State texts of a file item.
-inline constexpr char16_t kStateUnprocessed[] = u"Не обработано";
-inline constexpr char16_t kStateRecognised[] = u"Распознано";
-inline constexpr char16_t kStateUnrecognised[] = u"Не распознано";
-inline constexpr char16_t kStateAdded[] = u"Добавлено";
-inline constexpr char16_t kStateNotRenamed[] = u"Не переименовано";
+// The state of a file item; the list shows it as its text.
+enum class ItemState {
+    Unprocessed,  // "Не обработано": listed, not yet processed
+    Recognised,   // "Распознано"
+    Unrecognised, // "Не распознано"
+    Added,        // "Добавлено": its name was added to a dictionary
+    NotRenamed,   // "Не переименовано": the rename failed
+};
+
+// The text that the list shows for a state; every item shares the one copy.
+const QString &StateText(ItemState state);
 
 // One row of the file list.
 struct FileItem
 {
     QString caption;   // the name part, or a whole file name when the extension is empty
     QString extension; // possibly empty
-    QString state;
+    ItemState state = ItemState::Unprocessed;
     bool checked = false;
 
     // The file's name on disk, as listed and kept up to date after each rename. Renames start

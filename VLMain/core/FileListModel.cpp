@@ -1,9 +1,6 @@
 #include "VLMain/core/FileListModel.h"
 
-#include "VLUtils/core/Collation.h"
-
 #include <algorithm>
-#include <numeric>
 #include <vector>
 
 namespace vl {
@@ -34,7 +31,7 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         case kExtensionColumn:
             return item.extension;
         case kStateColumn:
-            return item.state;
+            return StateText(item.state);
         }
         break;
     case Qt::CheckStateRole:
@@ -88,7 +85,6 @@ bool FileListModel::setData(const QModelIndex &index, const QVariant &value, int
     if (role == Qt::CheckStateRole) {
         SetChecked(row, value.value<Qt::CheckState>() == Qt::Checked
                             || value.toInt() == Qt::Checked);
-        emit CheckToggled(row);
         return true;
     }
     if (role == Qt::EditRole && editable_) {
@@ -159,73 +155,7 @@ void FileListModel::SetChecked(int row, bool checked)
     emit dataChanged(i, i, {Qt::CheckStateRole});
 }
 
-namespace {
-
-// One row as the sort sees it: the text that its order compares, and whether the row belongs to
-// the group that goes first (marked rows, in mode 0).
-struct SortEntry
-{
-    qsizetype offset; // of the text in the block of texts
-    qsizetype size;
-    int row;
-    bool first;
-};
-
-const QString &SortedText(const FileItem &item, int mode)
-{
-    switch (mode) {
-    case kSortByExtension:
-        return item.extension;
-    case kSortByState:
-        return item.state;
-    default:
-        return item.caption;
-    }
-}
-
-// The new order of the rows: the order of CompareFileItems in the given mode, stable. The
-// compared texts are first copied side by side into one block: the sort then reads a few
-// megabytes in sequence instead of a hundred thousand strings scattered over the heap, which
-// on a large folder makes it several times faster.
-std::vector<int> SortedOrder(const QList<FileItem> &items, int mode, const SortFlags &flags)
-{
-    std::vector<int> order(static_cast<std::size_t>(items.size()));
-    if (mode < kSortMarkedFirst || mode > kSortByState) {
-        std::iota(order.begin(), order.end(), 0);
-        return order; // CompareFileItems holds every row equal: the order stays
-    }
-    qsizetype total = 0;
-    for (const FileItem &item : items)
-        total += SortedText(item, mode).size();
-    std::vector<char16_t> texts(static_cast<std::size_t>(total));
-    std::vector<SortEntry> entries;
-    entries.reserve(order.size());
-    qsizetype offset = 0;
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        const FileItem &item = items.at(i);
-        const QString &text = SortedText(item, mode);
-        std::copy_n(text.utf16(), text.size(), texts.data() + offset);
-        entries.push_back({offset, text.size(), static_cast<int>(i), mode == kSortMarkedFirst && item.checked});
-        offset += text.size();
-    }
-    // As CompareFileItems: marked rows first in mode 0 (always ascending); the column's flag
-    // gives the direction in modes 1 to 3.
-    const bool ascending = mode == kSortMarkedFirst || flags.SortAscending[static_cast<std::size_t>(mode - 1)];
-    const char16_t *base = texts.data();
-    std::stable_sort(entries.begin(), entries.end(), [&](const SortEntry &a, const SortEntry &b) {
-        if (a.first != b.first)
-            return a.first;
-        const int c = CompareNames(QStringView(base + a.offset, a.size), QStringView(base + b.offset, b.size));
-        return ascending ? c < 0 : c > 0;
-    });
-    for (std::size_t i = 0; i < entries.size(); ++i)
-        order[i] = entries[i].row;
-    return order;
-}
-
-} // namespace
-
-void FileListModel::Sort(int mode, const SortFlags &flags)
+void FileListModel::Sort(SortMode mode, const SortFlags &flags)
 {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     const std::vector<int> order = SortedOrder(items_, mode, flags);
@@ -249,26 +179,6 @@ void FileListModel::Sort(int mode, const SortFlags &flags)
 void FileListModel::SetCaptionsEditable(bool editable)
 {
     editable_ = editable;
-}
-
-} // namespace vl
-
-namespace vl {
-
-void SortByColumn(FileListModel &model, SortFlags &flags, int column)
-{
-    if (column < 0 || column >= FileListModel::kColumnCount)
-        return;
-    model.Sort(column + 1, flags);
-    const bool inverted = !flags.SortAscending[static_cast<std::size_t>(column)];
-    flags.SetAll();
-    flags.SortAscending[static_cast<std::size_t>(column)] = inverted;
-}
-
-void SortMarkedFirst(FileListModel &model, SortFlags &flags)
-{
-    model.Sort(kSortMarkedFirst, flags);
-    flags.SetAll();
 }
 
 } // namespace vl

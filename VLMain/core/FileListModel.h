@@ -46,32 +46,17 @@ public:
     void SetAllChecked(bool checked);
     void SetChecked(int row, bool checked);
 
-    // The list's own sort: stable, by CompareFileItems in the given mode.
-    void Sort(int mode, const SortFlags &flags);
+    // The list's own sort: stable, in the order of ItemOrder (see SortedOrder).
+    void Sort(SortMode mode, const SortFlags &flags);
 
     void SetCaptionsEditable(bool editable);
     bool CaptionsEditable() const { return editable_; }
     void SetEditHandler(EditHandler handler) { editHandler_ = std::move(handler); }
-
-signals:
-    // A check box was toggled through the view.
-    void CheckToggled(int row);
 
 private:
     QList<FileItem> items_;
     bool editable_ = true;
     EditHandler editHandler_;
 };
-
-} // namespace vl
-
-namespace vl {
-
-// A click on the header of column k (0 to 2): sorts with mode k + 1 in the direction that its
-// flag holds, inverts that flag and sets the other two.
-void SortByColumn(FileListModel &model, SortFlags &flags, int column);
-
-// The order after a rename pass: marked items first, then all flags set.
-void SortMarkedFirst(FileListModel &model, SortFlags &flags);
 
 } // namespace vl

@@ -1,28 +1,106 @@
 #include "VLMain/core/FileOrder.h"
 
+#include "VLMain/core/FileListModel.h"
 #include "VLUtils/core/Collation.h"
+
+#include <algorithm>
 
 namespace vl {
 
-int CompareFileItems(const FileItem &item1, const FileItem &item2, int mode, const SortFlags &flags)
+namespace {
+
+std::size_t FlagOf(SortMode mode)
 {
-    const auto directed = [&](int column, int result) {
-        return flags.SortAscending[static_cast<std::size_t>(column)] ? result : -result;
-    };
-    switch (mode) {
-    case kSortMarkedFirst:
-        if (item1.checked != item2.checked)
-            return item1.checked ? -1 : 1;
-        return CompareNames(item1.caption, item2.caption);
-    case kSortByCaption:
-        return directed(0, CompareNames(item1.caption, item2.caption));
-    case kSortByExtension:
-        return directed(1, CompareNames(item1.extension, item2.extension));
-    case kSortByState:
-        return directed(2, CompareNames(item1.state, item2.state));
-    default:
-        return 0;
+    return static_cast<std::size_t>(static_cast<int>(mode) - 1);
+}
+
+} // namespace
+
+ItemOrder::ItemOrder(SortMode mode, const SortFlags &flags)
+    : mode_(mode), ascending_(mode == SortMode::MarkedFirst || flags.SortAscending[FlagOf(mode)])
+{
+}
+
+SortKey ItemOrder::KeyOf(const FileItem &item) const
+{
+    switch (mode_) {
+    case SortMode::ByExtension:
+        return {item.extension, false};
+    case SortMode::ByState:
+        return {StateText(item.state), false};
+    case SortMode::MarkedFirst:
+        return {item.caption, item.checked};
+    case SortMode::ByCaption:
+        break;
     }
+    return {item.caption, false};
+}
+
+int ItemOrder::Compare(const SortKey &a, const SortKey &b) const
+{
+    if (a.first != b.first)
+        return a.first ? -1 : 1;
+    const int c = CompareNames(a.text, b.text);
+    return ascending_ ? c : -c;
+}
+
+// The compared texts are first copied side by side into one block: the sort then reads a few
+// megabytes in sequence instead of a hundred thousand strings scattered over the heap, which on
+// a large folder makes it several times faster.
+std::vector<int> SortedOrder(const QList<FileItem> &items, SortMode mode, const SortFlags &flags)
+{
+    const ItemOrder order(mode, flags);
+    qsizetype total = 0;
+    for (const FileItem &item : items)
+        total += order.KeyOf(item).text.size();
+    std::vector<char16_t> texts(static_cast<std::size_t>(total));
+    // One row as the sort moves it: its key's text in the block, kept to 24 bytes.
+    struct Entry
+    {
+        const char16_t *text;
+        int size;
+        int row;
+        bool first;
+        SortKey Key() const { return {QStringView(text, size), first}; }
+    };
+    std::vector<Entry> entries;
+    entries.reserve(static_cast<std::size_t>(items.size()));
+    char16_t *next = texts.data();
+    for (qsizetype i = 0; i < items.size(); ++i) {
+        const SortKey key = order.KeyOf(items.at(i));
+        std::copy_n(key.text.utf16(), key.text.size(), next);
+        entries.push_back({next, static_cast<int>(key.text.size()), static_cast<int>(i), key.first});
+        next += key.text.size();
+    }
+    std::stable_sort(entries.begin(), entries.end(), [&order](const Entry &a, const Entry &b) {
+        return order.Compare(a.Key(), b.Key()) < 0;
+    });
+    std::vector<int> rows(entries.size());
+    for (std::size_t i = 0; i < entries.size(); ++i)
+        rows[i] = entries[i].row;
+    return rows;
+}
+
+void SortByColumn(FileListModel &model, SortFlags &flags, int column)
+{
+    if (column < 0 || column >= FileListModel::kColumnCount)
+        return;
+    model.Sort(static_cast<SortMode>(column + 1), flags);
+    const bool inverted = !flags.SortAscending[static_cast<std::size_t>(column)];
+    flags.SetAll();
+    flags.SortAscending[static_cast<std::size_t>(column)] = inverted;
+}
+
+void SortMarkedFirst(FileListModel &model, SortFlags &flags)
+{
+    model.Sort(SortMode::MarkedFirst, flags);
+    flags.SetAll();
+}
+
+void SortAfterScan(FileListModel &model, SortFlags &flags)
+{
+    model.Sort(SortMode::ByCaption, flags);
+    flags.SortAscending[0] = !flags.SortAscending[0];
 }
 
 } // namespace vl

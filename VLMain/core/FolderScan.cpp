@@ -26,8 +26,7 @@ void FolderScanner::ScanFolder(const QString &folder)
         current = *std::exchange(pending_, std::nullopt);
     scanning_ = false;
 
-    model_.Sort(kSortByCaption, flags_);
-    flags_.SortAscending[0] = !flags_.SortAscending[0];
+    SortAfterScan(model_, flags_);
     hooks_.SetRenameButtonEnabled(!model_.isEmpty());
 }
 

@@ -46,7 +46,7 @@ AddReport AddMarkedNames(QList<FileItem> &items, TDictionaries &dictionaries)
         dictionary.AddName(name.text);
         report.added += dictionary.Count() - before;
         item.checked = false;
-        item.state = QString::fromUtf16(kStateAdded);
+        item.state = ItemState::Added;
     }
     return report;
 }

@@ -41,11 +41,8 @@ ItemPlan ClassifyItem(const FileItem &item, const TDictionaries &dictionaries, S
     const QString &ext = item.extension;
     const QString e = LowerCase(ext);
     const QString oldForm = n + u'.' + ext;
-    // Every item shares one copy of each state text.
-    static const QString recognised = QString::fromUtf16(kStateRecognised);
-    static const QString unrecognised = QString::fromUtf16(kStateUnrecognised);
     ItemPlan plan;
-    plan.state = recognised;
+    plan.state = ItemState::Recognised;
     QString styled;
 
     if (const int index = dictionaries.full.FindName(oldForm); index >= 0) {
@@ -69,7 +66,7 @@ ItemPlan ClassifyItem(const FileItem &item, const TDictionaries &dictionaries, S
             plan.extension = e;
             if (CharCount(pieces.core) >= 2) {
                 plan.rule = RenameRule::UnknownCore;
-                plan.state = unrecognised;
+                plan.state = ItemState::Unrecognised;
                 plan.setMark = seen.Add(UpperCase(pieces.core));
                 plan.enablesAdd = true;
                 plan.caption = n; // the caption stays as it was
@@ -185,7 +182,7 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
                 const FileItem onDisk = MakeFileItem(item.diskName);
                 item.caption = onDisk.caption;
                 item.extension = onDisk.extension;
-                item.state = QString::fromUtf16(kStateNotRenamed);
+                item.state = ItemState::NotRenamed;
                 item.failure = reason;
                 ++report.failed;
                 report.failures.append(Quoted(QString::fromUtf8(files.at(i).diskName)) + u": " + reason);
@@ -225,7 +222,7 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
                         break;
                     }
                 }
-                item.state = QString::fromUtf16(kStateNotRenamed);
+                item.state = ItemState::NotRenamed;
                 item.failure = QStringLiteral("файловая система не сохранила новое написание имени");
                 --report.renamed;
                 ++report.failed;

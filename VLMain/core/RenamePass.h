@@ -37,7 +37,7 @@ private:
 struct ItemPlan
 {
     RenameRule rule = RenameRule::ShortCore;
-    QString state;
+    ItemState state = ItemState::Recognised;
     bool setMark = false;   // the first unknown item of its core
     bool enablesAdd = false;
     bool rename = false;    // the styled name differs from the listed one

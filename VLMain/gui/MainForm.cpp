@@ -27,8 +27,6 @@
 
 namespace vl {
 
-TMainForm *MainForm = nullptr;
-
 namespace {
 
 // Shows the self-check's faults in message boxes: error icon, Yes and No, Yes the default.
@@ -60,7 +58,6 @@ TMainForm::TMainForm(MainFormOptions options, QWidget *parent)
       fs_(options_.fileSystem ? *options_.fileSystem : SystemFileSystem()),
       scanner_(files_, flags_, *this, fs_)
 {
-    MainForm = this;
     clock_.start();
     setWindowTitle(QString::fromUtf16(kMainCaption));
     // The font's choice starts the font system, which takes a while and needs nothing else: it
@@ -76,8 +73,6 @@ TMainForm::TMainForm(MainFormOptions options, QWidget *parent)
 TMainForm::~TMainForm()
 {
     FormDestroy();
-    if (MainForm == this)
-        MainForm = nullptr;
 }
 
 QString TMainForm::UserNamesFile() const

@@ -149,7 +149,4 @@ private:
     qint64 lastProcessed_ = -1000;
 };
 
-// The one main window of the program, as the list order and the message hook reach it.
-extern TMainForm *MainForm;
-
 } // namespace vl

@@ -127,13 +127,12 @@ WindowMenu::WindowMenu(QWidget *window) : window_(window), menu_(new QMenu(windo
     {
         const char16_t *text;
         int command;
-        QKeySequence shortcut;
     } items[] = {
-        {u"&Восстановить", kCommandRestore, {}},
-        {u"&Переместить", kCommandMove, {}},
-        {u"&Размер", kCommandSize, {}},
-        {u"Све&рнуть", kCommandMinimize, {}},
-        {u"Ра&звернуть", kCommandMaximize, {}},
+        {u"&Восстановить", kCommandRestore},
+        {u"&Переместить", kCommandMove},
+        {u"&Размер", kCommandSize},
+        {u"Све&рнуть", kCommandMinimize},
+        {u"Ра&звернуть", kCommandMaximize},
     };
     for (const auto &item : items)
         AppendItem(QString::fromUtf16(item.text), item.command);

@@ -80,8 +80,8 @@ private:
 // dispatched. Setting handled to true stops its dispatch.
 using MessageHook = std::function<void(QObject *receiver, QEvent *event, bool &handled)>;
 
-// The application object: installs the message hook and reports errors raised by the platform
-// layer while an event is dispatched.
+// The application object: reports errors raised by the platform layer while an event is
+// dispatched.
 class VorlantApplication : public QApplication
 {
     Q_OBJECT
@@ -89,10 +89,6 @@ class VorlantApplication : public QApplication
 public:
     VorlantApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
-    void SetMessageHook(MessageHook hook) { hook_ = std::move(hook); }
-
-private:
-    MessageHook hook_;
 };
 
 // Installs a message hook on whatever application object runs (also a plain QApplication in

@@ -11,6 +11,7 @@ there), and HOME, XDG_CONFIG_HOME and XDG_STATE_HOME (the rename journals) point
 import json
 import os
 import pty
+import re
 import select
 import subprocess
 import sys
@@ -113,6 +114,34 @@ class HelpAndUsage(CliTestCase):
         window = subprocess.run([WINDOW, "--version"], stdout=subprocess.PIPE, env=self.env, check=True)
         version = window.stdout.decode().strip().removeprefix("Vorlant ")
         self.assertEqual(out, "vorlant-cli " + version + "\n")
+
+    def test_help_and_manual_page_list_the_same_options(self):
+        """--help is written from the parser's option table; the manual page by hand."""
+        status, out, _ = self.run_cli("--help", names=False)
+        self.assertEqual(status, 0)
+        block = out.split("Параметры:\n", 1)[1].split("\n\n", 1)[0]
+        in_help = set(re.findall(r"(?<![\w-])(--?[a-z][a-z-]*)", block))
+        manual = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "docs", "vorlant-cli.1")
+        with open(manual, encoding="utf-8") as f:
+            lines = f.read().split("\n")
+        section = lines[lines.index(".SH ПАРАМЕТРЫ"):]
+        section = section[:next(i for i, l in enumerate(section) if i > 0 and l.startswith(".SH"))]
+        in_manual = set()
+        for i, line in enumerate(section):
+            if line == ".TP":
+                heads = re.findall(r"((?:\\-){1,2}[a-z](?:[a-z]|\\-)*)", section[i + 1])
+                in_manual |= {h.replace("\\-", "-") for h in heads}
+        self.assertIn("--user-names", in_help)
+        self.assertEqual(in_help, in_manual)
+        # Every listed option is one that the parser takes.
+        folder = self.folder(files=["README"])
+        for option in sorted(in_help):
+            args = {"--add": [option, "Kvartal"], "--add-full": [option, "Kvartal.Doc"],
+                    "--user-names": [option, self.names_file, folder], "--undo": [option, folder]}.get(
+                        option, [option, folder])
+            with self.subTest(option=option):
+                status, _, err = self.run_cli(*args)
+                self.assertNotEqual(status, 2, err)
 
     def test_bad_arguments_give_a_message_and_status_2(self):
         folder = self.folder(files=["README"])

@@ -141,7 +141,7 @@ TEST(Editing, AddingSendsEachCoreToItsDictionaryAndRescans)
     // The rescan: every item new and unmarked, the add button off, focus on the rename button.
     EXPECT_EQ(f.Files().size(), 4);
     for (const FileItem &item : f.Files().items()) {
-        EXPECT_EQ(item.state, u"Не обработано");
+        EXPECT_EQ(item.state, ItemState::Unprocessed);
         EXPECT_FALSE(item.checked);
     }
     EXPECT_FALSE(f.AddButton->isEnabled());

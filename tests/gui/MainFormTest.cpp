@@ -17,6 +17,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace vl {
 namespace {
 
@@ -87,36 +89,21 @@ TEST(MainForm, ResolvesRelativeArguments)
     }
 }
 
-TEST(MainForm, ControlsHaveTheirNamesCaptionsAndPlaces)
+TEST(MainForm, ControlsHaveTheirNamesAndCaptions)
 {
     Window w;
     TMainForm &f = *w.form;
     EXPECT_EQ(f.windowTitle().left(35), u"Стилизованное переименование файлов");
-    EXPECT_EQ(f.size(), QSize(492, 348));
-    EXPECT_EQ(f.minimumSize(), QSize(492, 348));
-    struct Row
-    {
-        QWidget *w;
-        const char *name;
-        QRect rect;
+    const std::pair<QWidget *, const char *> named[] = {
+        {f.FolderLabel, "FolderLabel"},   {f.FolderEdit, "FolderEdit"},
+        {f.FolderSpeedButton, "FolderSpeedButton"}, {f.TopBevel, "TopBevel"},
+        {f.RenameButton, "RenameButton"}, {f.AddButton, "AddButton"},
+        {f.FilesListView, "FilesListView"}, {f.FullListBox, "FullListBox"},
+        {f.NamesListBox, "NamesListBox"}, {f.StatusBar, "StatusBar"},
+        {f.ProgressBar, "ProgressBar"},
     };
-    const Row rows[] = {
-        {f.FolderLabel, "FolderLabel", {8, 11, 81, 13}},
-        {f.FolderEdit, "FolderEdit", {97, 8, 365, 21}},
-        {f.FolderSpeedButton, "FolderSpeedButton", {463, 8, 21, 21}},
-        {f.TopBevel, "TopBevel", {4, 37, 484, 2}},
-        {f.RenameButton, "RenameButton", {8, 47, 100, 25}},
-        {f.AddButton, "AddButton", {116, 47, 100, 25}},
-        {f.FilesListView, "FilesListView", {8, 80, 476, 241}},
-        {f.FullListBox, "FullListBox", {16, 107, 185, 86}},
-        {f.NamesListBox, "NamesListBox", {16, 200, 185, 113}},
-        {f.StatusBar, "StatusBar", {0, 329, 492, 19}},
-        {f.ProgressBar, "ProgressBar", {0, 2, 492, 17}},
-    };
-    for (const Row &r : rows) {
-        EXPECT_EQ(r.w->objectName(), QString::fromLatin1(r.name));
-        EXPECT_EQ(r.w->geometry(), r.rect) << r.name;
-    }
+    for (const auto &[widget, name] : named)
+        EXPECT_EQ(widget->objectName(), QString::fromLatin1(name));
     EXPECT_EQ(f.FolderLabel->text(), u"Текущая папка:");
     EXPECT_EQ(f.RenameButton->text(), u"&Переименовать");
     EXPECT_EQ(f.RenameButton->toolTip(), u"Переименовать файлы в соответствии со стилем");
@@ -139,20 +126,85 @@ TEST(MainForm, ControlsHaveTheirNamesCaptionsAndPlaces)
     EXPECT_EQ(f.UncheckAllMenuItem->text(), u"&Снять всю отметку");
 }
 
-TEST(MainForm, AnchorsFollowTheWindowOnResize)
+// The visible controls: each lies inside the window, none covers another, at the smallest size
+// and at a larger one.
+TEST(MainForm, ControlsFitTheWindowWithoutOverlapping)
 {
     Window w;
     TMainForm &f = *w.form;
-    f.resize(692, 448);
+    EXPECT_EQ(f.size(), QSize(492, 348)); // the client area of the outer 500 × 375
+    EXPECT_EQ(f.minimumSize(), f.size());
+    QWidget *const shown[] = {f.FolderLabel, f.FolderEdit, f.FolderSpeedButton, f.TopBevel,
+                              f.RenameButton, f.AddButton, f.FilesListView, f.StatusBar};
+    for (const QSize size : {QSize(492, 348), QSize(900, 700)}) {
+        f.resize(size);
+        QApplication::processEvents();
+        SCOPED_TRACE(size.width());
+        for (QWidget *c : shown) {
+            EXPECT_TRUE(c->isVisible()) << c->objectName().toStdString();
+            EXPECT_FALSE(c->geometry().isEmpty()) << c->objectName().toStdString();
+            EXPECT_TRUE(f.rect().contains(c->geometry())) << c->objectName().toStdString();
+            for (QWidget *other : shown) {
+                if (other != c) {
+                    EXPECT_FALSE(c->geometry().intersects(other->geometry()))
+                        << c->objectName().toStdString() << " covers " << other->objectName().toStdString();
+                }
+            }
+        }
+        EXPECT_TRUE(f.StatusBar->rect().contains(f.ProgressBar->geometry()));
+        EXPECT_EQ(f.ProgressBar->width(), f.width()); // the outer width less the frame
+        EXPECT_EQ(f.StatusBar->geometry().bottom(), f.rect().bottom()); // docked to the bottom
+    }
+    for (QListView *hidden : {f.FullListBox, f.NamesListBox})
+        EXPECT_FALSE(hidden->isVisible());
+}
+
+// Each control keeps its distance to the edges it is anchored to, and its size along an axis
+// where it is anchored to one edge only.
+TEST(MainForm, AnchorsHoldOnResize)
+{
+    Window w;
+    TMainForm &f = *w.form;
+    enum { L = 1, T = 2, R = 4, B = 8 };
+    const std::pair<QWidget *, int> anchored[] = {
+        {f.FolderLabel, L | T},   {f.FolderEdit, L | T | R}, {f.FolderSpeedButton, T | R},
+        {f.TopBevel, L | T | R},  {f.RenameButton, L | T},   {f.AddButton, L | T},
+        {f.FilesListView, L | T | R | B}, {f.FullListBox, L | B}, {f.NamesListBox, L | B},
+        {f.StatusBar, L | R | B},
+    };
+    const QSize before = f.size();
+    std::vector<QRect> start;
+    for (const auto &a : anchored)
+        start.push_back(a.first->geometry());
+    f.resize(before + QSize(200, 100));
     QApplication::processEvents();
-    EXPECT_EQ(f.FolderEdit->geometry(), QRect(97, 8, 565, 21));
-    EXPECT_EQ(f.FolderSpeedButton->geometry(), QRect(663, 8, 21, 21));
-    EXPECT_EQ(f.TopBevel->geometry(), QRect(4, 37, 684, 2));
-    EXPECT_EQ(f.RenameButton->geometry(), QRect(8, 47, 100, 25));
-    EXPECT_EQ(f.FilesListView->geometry(), QRect(8, 80, 676, 341));
-    EXPECT_EQ(f.NamesListBox->geometry(), QRect(16, 300, 185, 113));
-    EXPECT_EQ(f.StatusBar->geometry(), QRect(0, 429, 692, 19));
-    EXPECT_EQ(f.ProgressBar->width(), 692);
+    const QSize after = f.size();
+    ASSERT_EQ(after, before + QSize(200, 100));
+    for (std::size_t i = 0; i < std::size(anchored); ++i) {
+        const auto &[c, anchors] = anchored[i];
+        const QRect was = start[i];
+        const QRect now = c->geometry();
+        const std::string name = c->objectName().toStdString();
+        if (anchors & L) {
+            EXPECT_EQ(now.left(), was.left()) << name;
+        }
+        if (anchors & R) {
+            EXPECT_EQ(after.width() - now.right(), before.width() - was.right()) << name;
+        }
+        if ((anchors & (L | R)) != (L | R)) {
+            EXPECT_EQ(now.width(), was.width()) << name;
+        }
+        if (anchors & T) {
+            EXPECT_EQ(now.top(), was.top()) << name;
+        }
+        if (anchors & B) {
+            EXPECT_EQ(after.height() - now.bottom(), before.height() - was.bottom()) << name;
+        }
+        if ((anchors & (T | B)) != (T | B)) {
+            EXPECT_EQ(now.height(), was.height()) << name;
+        }
+    }
+    EXPECT_EQ(f.ProgressBar->width(), after.width());
     f.resize(300, 200);
     QApplication::processEvents();
     EXPECT_EQ(f.size(), QSize(492, 348)); // never smaller than the start size

@@ -83,7 +83,7 @@ TEST(RenameWindow, FailedRenamesAreReportedOnceAfterThePass)
         if (files.at(i).diskName == "readme.TXT")
             failedRow = i;
     ASSERT_GE(failedRow, 0);
-    EXPECT_EQ(files.at(failedRow).state, u"Не переименовано");
+    EXPECT_EQ(files.at(failedRow).state, ItemState::NotRenamed);
     EXPECT_FALSE(files.data(files.index(failedRow, 2), Qt::ToolTipRole).toString().isEmpty());
 }
 

@@ -66,7 +66,7 @@ TEST(FolderScan, ListsThePlainFilesOfTheExampleFolder)
     ASSERT_EQ(s.model.size(), 3);
     EXPECT_EQ(s.Captions(), (QStringList{u"|profile"_qs, u"README|"_qs, u"report.final|doc"_qs}));
     for (const FileItem &item : s.model.items()) {
-        EXPECT_EQ(item.state, QString::fromUtf16(kStateUnprocessed));
+        EXPECT_EQ(item.state, ItemState::Unprocessed);
         EXPECT_FALSE(item.checked);
     }
     EXPECT_EQ(s.model.at(0).diskName, ".profile");

@@ -70,19 +70,19 @@ TEST(RenamePass, WorkedExamples)
         const char *newFile;
         const char *caption;
         const char *extension;
-        const char16_t *state;
+        ItemState state;
         bool checked;
     };
     const Row rows[] = {
-        {"READ.ME", "Read.Me", "Read.Me", "", kStateRecognised, false},
-        {"setup.EXE", "Setup.exe", "Setup", "exe", kStateRecognised, false},
-        {"01-readme-2.TXT", "01-ReadMe-2.txt", "01-ReadMe-2", "txt", kStateRecognised, false},
-        {"INDEX.SHTML.RU", "Index.shtml.ru", "Index.shtml", "ru", kStateRecognised, false},
-        {"ReadMe.txt", "ReadMe.txt", "ReadMe", "txt", kStateRecognised, false},
-        {"README", "ReadMe", "ReadMe", "", kStateRecognised, false},
-        {"Kvartal.DOC", "Kvartal.doc", "Kvartal", "doc", kStateUnrecognised, true},
-        {"kvartal-2.doc", "kvartal-2.doc", "kvartal-2", "doc", kStateUnrecognised, false},
-        {"1.JPG", "1.jpg", "1", "jpg", kStateRecognised, false},
+        {"READ.ME", "Read.Me", "Read.Me", "", ItemState::Recognised, false},
+        {"setup.EXE", "Setup.exe", "Setup", "exe", ItemState::Recognised, false},
+        {"01-readme-2.TXT", "01-ReadMe-2.txt", "01-ReadMe-2", "txt", ItemState::Recognised, false},
+        {"INDEX.SHTML.RU", "Index.shtml.ru", "Index.shtml", "ru", ItemState::Recognised, false},
+        {"ReadMe.txt", "ReadMe.txt", "ReadMe", "txt", ItemState::Recognised, false},
+        {"README", "ReadMe", "ReadMe", "", ItemState::Recognised, false},
+        {"Kvartal.DOC", "Kvartal.doc", "Kvartal", "doc", ItemState::Unrecognised, true},
+        {"kvartal-2.doc", "kvartal-2.doc", "kvartal-2", "doc", ItemState::Unrecognised, false},
+        {"1.JPG", "1.jpg", "1", "jpg", ItemState::Recognised, false},
     };
     TempFolder dir;
     FileListModel model;
@@ -102,7 +102,7 @@ TEST(RenamePass, WorkedExamples)
         const Row &r = rows[i];
         EXPECT_EQ(item.caption, U(r.caption)) << r.file;
         EXPECT_EQ(item.extension, U(r.extension)) << r.file;
-        EXPECT_EQ(item.state, QString::fromUtf16(r.state)) << r.file;
+        EXPECT_EQ(item.state, r.state) << r.file;
         EXPECT_EQ(item.checked, r.checked) << r.file;
         EXPECT_EQ(item.diskName, QByteArray(r.newFile)) << r.file;
         EXPECT_EQ(dir.Contents(r.newFile), QByteArray("contents of ") + r.file);
@@ -154,7 +154,7 @@ TEST(RenamePass, RenamesThroughTheTemporaryNameOnlyWhenNeeded)
     const PassReport again = Pass(dir, model, fs);
     EXPECT_TRUE(fs.calls.isEmpty()) << fs.calls.join(u", ").toStdString();
     EXPECT_EQ(again.failed, 0);
-    EXPECT_EQ(model.at(3).state, QString::fromUtf16(kStateUnrecognised)); // «READ.ME.» is no whole name
+    EXPECT_EQ(model.at(3).state, ItemState::Unrecognised); // «READ.ME.» is no whole name
 }
 
 TEST(RenamePass, MarksOnlyTheFirstItemOfAnUnknownCore)
@@ -199,7 +199,7 @@ TEST(RenamePass, ShtmlAndDotFiles)
     Fill(model, {".HTACCESS", "FOO.SHTML.RU", "x.TXT", "INDEX.SHTML"});
     Pass(dir, model, SystemFileSystem());
     EXPECT_EQ(dir.Names(), (QList<QByteArray>{".htaccess", "FOO.shtml.ru", "Index.shtml", "x.txt"}));
-    EXPECT_EQ(model.at(0).state, QString::fromUtf16(kStateRecognised));
+    EXPECT_EQ(model.at(0).state, ItemState::Recognised);
     EXPECT_EQ(model.at(0).caption, u"");
     EXPECT_EQ(model.at(2).caption, u"x"); // a one-letter core: the caption shows the disk's letters
 }
@@ -274,7 +274,7 @@ TEST(RenamePass, FaultsLoseNothingAndAreShown)
         for (const QByteArray &f : c.files)
             EXPECT_EQ(dir.Contents(f), "data:" + f) << c.title;
         EXPECT_EQ(report.failed, 1) << c.title;
-        EXPECT_EQ(model.at(0).state, QString::fromUtf16(kStateNotRenamed)) << c.title;
+        EXPECT_EQ(model.at(0).state, ItemState::NotRenamed) << c.title;
         EXPECT_FALSE(model.at(0).failure.isEmpty()) << c.title;
         EXPECT_EQ(model.at(0).caption + u'.' + model.at(0).extension, QString::fromUtf8(model.at(0).diskName))
             << c.title << ": the item shows its name on disk";
