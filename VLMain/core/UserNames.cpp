@@ -2,8 +2,8 @@
 
 #include "platform/core/IniFile.h"
 #include "platform/core/PlatformError.h"
+#include "platform/core/ProcessInfo.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
@@ -11,18 +11,9 @@ namespace vl {
 
 namespace {
 
-QString &PathOverride()
-{
-    static QString path;
-    return path;
-}
-
 QString ProgramFolder()
 {
-    if (QCoreApplication::instance())
-        return QCoreApplication::applicationDirPath();
-    const QFileInfo exe(QFileInfo(QStringLiteral("/proc/self/exe")).canonicalFilePath());
-    return exe.absolutePath();
+    return QFileInfo(ProgramPath()).absolutePath();
 }
 
 QString ConfigFolder()
@@ -72,14 +63,7 @@ QString UserNamesPathIn(const QString &programFolder, const QString &configFolde
 
 QString UserNamesPath()
 {
-    if (!PathOverride().isEmpty())
-        return PathOverride();
     return UserNamesPathIn(ProgramFolder(), ConfigFolder());
-}
-
-void SetUserNamesPathOverride(const QString &path)
-{
-    PathOverride() = path;
 }
 
 void LoadUserNames(TDictionaries &dictionaries, const QString &path)

@@ -19,10 +19,9 @@ inline constexpr char16_t kNamesSection[] = u"NAMES";
 QString UserNamesPathIn(const QString &programFolder, const QString &configFolder);
 
 // The file's path for this program: the folder of the executable, and $XDG_CONFIG_HOME (when set
-// to an absolute path) or ~/.config. An override, when set, is returned instead.
+// to an absolute path) or ~/.config. A caller that is told another path (the window's options,
+// the command line's --user-names) uses that instead.
 QString UserNamesPath();
-// Makes UserNamesPath() return path (tests); an empty path restores the normal location.
-void SetUserNamesPathOverride(const QString &path);
 
 // Loads the names of both sections into the user lists and spelling lists, with no test of the
 // names (the self-check that follows sees them). A missing file, or anything at the path that is

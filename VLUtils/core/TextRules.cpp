@@ -151,22 +151,6 @@ qsizetype CharCount(QStringView text)
     return n;
 }
 
-qsizetype LastPos(QStringView sub, QStringView s)
-{
-    if (sub.isEmpty() || s.isEmpty())
-        return 0;
-    qsizetype result = 0;
-    qsizetype from = 0;
-    for (;;) {
-        const qsizetype at = s.indexOf(sub, from, Qt::CaseSensitive);
-        if (at < 0)
-            break;
-        from = at + sub.size();
-        result = CharCount(s.first(from));
-    }
-    return result;
-}
-
 SplitName SplitFileName(QStringView fileName)
 {
     const qsizetype dot = fileName.lastIndexOf(u'.');

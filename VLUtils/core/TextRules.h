@@ -22,11 +22,6 @@ bool IsCasedChar(char32_t c);
 // Number of characters (code points) of a text.
 qsizetype CharCount(QStringView text);
 
-// Position (1-based, in characters) of the last character of the last occurrence of sub in s,
-// taking occurrences from left to right without overlap; 0 when sub or s is empty or sub does
-// not occur.
-qsizetype LastPos(QStringView sub, QStringView s);
-
 struct SplitName
 {
     QString namePart;

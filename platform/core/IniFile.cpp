@@ -242,27 +242,6 @@ void IniFile::ForEachEntry(QStringView section, const EntryVisitor &visit) const
     }
 }
 
-QStringList IniFile::Keys(QStringView section) const
-{
-    QStringList keys;
-    ForEachEntry(section, [&](QStringView key, QStringView) { keys.append(key.toString()); });
-    return keys;
-}
-
-QString IniFile::Value(QStringView section, QStringView key) const
-{
-    const QString folded = Fold(key);
-    QString result;
-    bool found = false;
-    ForEachEntry(section, [&](QStringView k, QStringView v) {
-        if (!found && Fold(k) == folded) {
-            result = v.toString();
-            found = true;
-        }
-    });
-    return result;
-}
-
 QStringList IniFile::SectionLines(QStringView section) const
 {
     QStringList lines;

@@ -64,10 +64,6 @@ public:
     // Whether the bytes were not valid UTF-8 and were read as Windows-1251.
     bool readAsWindows1251() const { return windows1251_; }
 
-    // The key names of the section in file order (a key that stands twice is listed twice).
-    QStringList Keys(QStringView section) const;
-    // The value of the first entry of the key in the section; empty when there is none.
-    QString Value(QStringView section, QStringView key) const;
     // One line "key=value" per entry of the section, in file order, each with its own value.
     QStringList SectionLines(QStringView section) const;
 

@@ -1,7 +1,6 @@
 // The main of the GUI tests: one QApplication on the offscreen platform, a fixed locale, and the
 // dialog layer in test mode so that no test can wait on a modal window.
 
-#include "VLMain/core/UserNames.h"
 #include "platform/gui/Dialogs.h"
 
 #include <QApplication>
@@ -21,10 +20,10 @@ int main(int argc, char **argv)
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
     vl::Dialogs::EnableTestMode();
-    // Nothing a test does may reach the user's own names or journals.
+    // Nothing a test does may reach the user's own journals; every window a test makes is given a
+    // user name file of its own.
     QTemporaryDir state;
     qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
-    vl::SetUserNamesPathOverride(state.path() + u"/Vorlant.ini");
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

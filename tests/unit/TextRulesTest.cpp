@@ -9,24 +9,6 @@ namespace {
 
 using test::U;
 
-TEST(TextRules, LastPos)
-{
-    struct Row
-    {
-        const char *sub;
-        const char *s;
-        qsizetype expected;
-    };
-    const Row rows[] = {
-        {"aa", "aaa", 2}, {".", "a.b.c", 4}, {".", "README", 0}, {"", "abc", 0},
-        {".", "", 0},     {"", "", 0},       {".", ".", 1},      {"ab", "abab", 4},
-        // Positions count characters, not UTF-16 units: the emoji is one character.
-        {".", "\xF0\x9F\x98\x80.x", 2}, {".", "Отчет.doc", 6},
-    };
-    for (const Row &r : rows)
-        EXPECT_EQ(LastPos(U(r.sub), U(r.s)), r.expected) << r.sub << " in " << r.s;
-}
-
 TEST(TextRules, SplitFileName)
 {
     struct Row
