@@ -423,9 +423,17 @@ private:
                     if (b == a || b->free.empty())
                         continue;
                     Counts next = counts_;
-                    for (int f = 0; f < kFeatureCount; ++f)
+                    bool overshoots = false;
+                    for (int f = 0; f < kFeatureCount; ++f) {
                         next[f] += static_cast<int>(b->features >> f & 1u)
                             - static_cast<int>(a->features >> f & 1u);
+                        // A swap never takes a figure past its target: the rows that carry the
+                        // rare marks are few, and one too many could not be swapped out again.
+                        overshoots = overshoots
+                            || (next[f] > kFigures[f].target && next[f] > counts_[f]);
+                    }
+                    if (overshoots)
+                        continue;
                     const long gain
                         = now - Distance(next, rows_, lengthSum_ - a->length + b->length);
                     const int loss = c_[a->chosen.front()].score - c_[b->free.front()].score;
