@@ -107,6 +107,7 @@ const QStringList kUnknownNames = {
     QStringLiteral("QUUX"),
     QStringLiteral("FOOBAR"),
     QStringLiteral("XYZZY"),
+    QStringLiteral("FILLER"), // the file that the disk-fault trials fill a disk with
 };
 
 using Counts = std::array<int, kFeatureCount>;

@@ -55,9 +55,10 @@ DIGITS = re.compile(r"[0-9]+")
 SKIP_ROOTS = ("/proc", "/sys", "/dev", "/run", "/tmp", "/work", "/var/tmp", "/lost+found")
 ARCHIVE_ENDINGS = (".jar", ".jmod", ".zip", ".whl", ".egg")
 SOURCES = ("contents", "archives", "files", "mentions", "nuget", "maven", "npm", "pypi")
-# Names that stand for unknown ones in the program, and the placeholders of examples.
+# Names that stand for unknown ones in the program, the placeholders of examples, and the file
+# that the disk-fault trials fill a disk with.
 UNKNOWN_NAMES = {"KVARTAL", "MYTOOL", "READ.ME", "A.B", "FOO", "BAR", "BAZ", "QUX", "QUUX",
-                 "FOOBAR", "XYZZY"}
+                 "FOOBAR", "XYZZY", "FILLER"}
 
 
 def is_cyrillic(c):
