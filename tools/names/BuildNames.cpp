@@ -2,30 +2,30 @@
 //
 //   vorlant-build-names SEED CANDIDATES OUTPUT
 //
-// SEED holds rows that must be present, spelled exactly so. CANDIDATES holds lines
-// "name part <TAB> source <TAB> places" (see harvest.py). Every name part is reduced to its name
-// core; a core qualifies when it is 2 to 63 characters of the allowed set and has an upper-case
-// letter (a dotted core only when every part begins with a capital; placeholders such as "Foo"
-// never). Spellings equal ignoring case are one key, spelled as the seed has it or else by its
-// best-supported mixed-case spelling. From the keys the tool picks the dictionary's number of
-// rows so that every figure of the dictionary (rows with a digit, with "_", of 2 to 8 characters,
-// the average length and so on) comes out as required, preferring keys that more sources and
-// more places share. The rows are written in ascending collation order; a report of the sources
-// and the figures goes to standard error. The same inputs always give the same output.
+// SEED holds rows that must be present, spelled exactly so. CANDIDATES is the ranked table that
+// harvest.py writes: one key a line, "spelling <TAB> projects <TAB> projects of this spelling
+// <TAB> sources", in rank order (more projects first). A line qualifies when its spelling is its
+// own name core under the program's text rules, 2 to 63 characters of the allowed set with an
+// upper-case letter (a dotted core only when every part begins with a capital; placeholders
+// such as "Foo" never). From the qualified keys the tool picks the dictionary's number of rows
+// so that every figure of the dictionary (rows with a digit, with "_", of 2 to 8 characters, the
+// average length and so on) comes out as required, taking the seed rows first and then the
+// keys in rank order; where a figure would overshoot, the next key of the needed kind comes in
+// at the least loss of projects. The rows are written in ascending collation order; a report of
+// the sources, the figures and the best keys left out goes to standard error. The same inputs
+// always give the same output.
 
 #include "VLUtils/core/Collation.h"
 #include "VLUtils/core/TextRules.h"
 
 #include <QFile>
 #include <QHash>
-#include <QMap>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
 #include <algorithm>
 #include <array>
-#include <bit>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -89,9 +89,9 @@ constexpr std::array<Figure, kFeatureCount> kFigures = { {
     { "of 9 or more characters", kRowCount - 6960 },
 } };
 
-const QStringList kSources = { QStringLiteral("files"), QStringLiteral("debs"),
-    QStringLiteral("archives"), QStringLiteral("nuget"), QStringLiteral("maven"),
-    QStringLiteral("npm"), QStringLiteral("mentions") };
+const QStringList kSources = { QStringLiteral("contents"), QStringLiteral("archives"),
+    QStringLiteral("files"), QStringLiteral("mentions"), QStringLiteral("nuget"),
+    QStringLiteral("maven"), QStringLiteral("npm"), QStringLiteral("pypi") };
 
 // Names that stand for unknown ones elsewhere in the program, and the placeholders of examples
 // and tests ("foo.txt"): the dictionary must not know them.
@@ -107,6 +107,7 @@ const QStringList kUnknownNames = {
     QStringLiteral("QUUX"),
     QStringLiteral("FOOBAR"),
     QStringLiteral("XYZZY"),
+    QStringLiteral("FILLER"), // the file that the disk-fault trials fill a disk with
 };
 
 using Counts = std::array<int, kFeatureCount>;
@@ -205,11 +206,6 @@ std::uint32_t FeaturesOf(const QString &row)
     return f;
 }
 
-struct Support {
-    int places = 0;
-    std::uint32_t sources = 0; // bit per entry of kSources
-};
-
 struct Candidate {
     QString spelling;
     std::uint32_t features = 0;
@@ -238,41 +234,6 @@ QStringList ReadLines(const QString &path)
     return lines;
 }
 
-// The spelling a key takes when the seed does not name it: mixed case first, then the spelling
-// found in more places, in more sources, and last the smaller in code-point order.
-QString ChooseSpelling(const QMap<QString, Support> &spellings)
-{
-    auto mixed = [](const QString &s) { return FeaturesOf(s) & (1u << kNoLower) ? 0 : 1; };
-    QString best;
-    for (auto it = spellings.cbegin(); it != spellings.cend(); ++it) {
-        if (best.isEmpty()) {
-            best = it.key();
-            continue;
-        }
-        const Support &a = it.value();
-        const Support &b = spellings[best];
-        const auto rank = [&](const QString &s, const Support &x) {
-            return std::array<int, 3> { mixed(s), x.places, std::popcount(x.sources) };
-        };
-        if (rank(it.key(), a) > rank(best, b))
-            best = it.key(); // QMap order makes the first of equals the smallest
-    }
-    return best;
-}
-
-// Files on disk and in the package cache come from the same packages, and the three package
-// lists are one kind of evidence: a key is scored by the independent origins that know it
-// (installed system, archives, package lists, mentions in text) and then by its places.
-int ScoreOf(std::uint32_t sources, int places)
-{
-    constexpr std::uint32_t kSystem = 0b0000011, kArchives = 0b0000100, kLists = 0b0111000,
-                            kMentions = 0b1000000;
-    int origins = 0;
-    for (const std::uint32_t origin : { kSystem, kArchives, kLists, kMentions })
-        origins += (sources & origin) != 0;
-    return 16 * origins + static_cast<int>(4 * std::log2(1.0 + places));
-}
-
 // A dotted name qualifies only when every part begins with a capital, as assembly and DLL names
 // do ("Newtonsoft.Json", "NEWS.Debian"); dotted names that tools make up from a prefix, a locale
 // or a section number ("fn.Q6_P_abs_P", "help.pt_BR", "RB_EMPTY.3bsd") tell the case of no file
@@ -287,53 +248,63 @@ bool IsCapitalisedDottedName(const QString &row)
     });
 }
 
+// The candidates in rank order, the line order of the table. A seed row takes the place of its
+// key and its spelling; a seed row that no source knows comes after all others.
 std::vector<Candidate> ReadCandidates(const QString &seedPath, const QString &candidatesPath)
 {
-    QMap<QString, QMap<QString, Support>> byKey; // key -> spelling -> support
+    std::vector<Candidate> out;
+    QHash<QString, std::size_t> indexOf; // key -> index in out
     for (const QString &line : ReadLines(candidatesPath)) {
+        if (line.startsWith(u'#'))
+            continue;
         const QStringList cols = line.split(u'\t');
-        if (cols.size() != 3)
+        bool ok = false;
+        const int projects = cols.size() == 4 ? cols[1].toInt(&ok) : 0;
+        if (!ok)
             Fail(QStringLiteral("bad candidate line: ") + line);
-        const qsizetype source = kSources.indexOf(cols[1]);
-        if (source < 0)
-            Fail(QStringLiteral("unknown source: ") + cols[1]);
-        const QString core = ExtractNameCore(cols[0]);
-        if (!IsAllowedRow(core) || (core.contains(u'.') && !IsCapitalisedDottedName(core))
+        Candidate c;
+        for (const QString &source : cols[3].split(u',')) {
+            const qsizetype bit = kSources.indexOf(source);
+            if (bit < 0)
+                Fail(QStringLiteral("unknown source: ") + source);
+            c.sources |= 1u << bit;
+        }
+        // The harvest has reduced the names to their cores; whatever the program's own text
+        // rules would cut further is no row.
+        const QString &core = cols[0];
+        if (ExtractNameCore(core) != core || !IsAllowedRow(core)
+            || (core.contains(u'.') && !IsCapitalisedDottedName(core))
             || !std::any_of(
-                core.cbegin(), core.cend(), [](QChar c) { return IsUpperLetter(c.unicode()); }))
+                core.cbegin(), core.cend(), [](QChar ch) { return IsUpperLetter(ch.unicode()); }))
             continue;
         const QString key = UpperCase(core);
-        if (kUnknownNames.contains(key))
+        if (kUnknownNames.contains(key) || indexOf.contains(key))
             continue;
-        Support &s = byKey[key][core];
-        s.places += cols[2].toInt();
-        s.sources |= 1u << source;
+        c.spelling = core;
+        c.score = projects;
+        indexOf.insert(key, out.size());
+        out.push_back(std::move(c));
     }
 
-    QHash<QString, QString> seeds; // key -> spelling
+    QSet<QString> seeds;
     for (const QString &row : ReadLines(seedPath)) {
         if (ExtractNameCore(row) != row || !IsAllowedRow(row))
             Fail(QStringLiteral("seed row is not a valid row: ") + row);
-        if (seeds.contains(UpperCase(row)))
+        const QString key = UpperCase(row);
+        if (seeds.contains(key))
             Fail(QStringLiteral("seed row twice: ") + row);
-        seeds.insert(UpperCase(row), row);
-        byKey[UpperCase(row)]; // a seed row need not occur in any source
-    }
-
-    std::vector<Candidate> out;
-    for (auto it = byKey.cbegin(); it != byKey.cend(); ++it) {
-        Candidate c;
-        c.seed = seeds.contains(it.key());
-        c.spelling = c.seed ? seeds.value(it.key()) : ChooseSpelling(it.value());
-        int places = 0;
-        for (const Support &s : it.value()) {
-            places += s.places;
-            c.sources |= s.sources;
+        seeds.insert(key);
+        if (!indexOf.contains(key)) {
+            indexOf.insert(key, out.size());
+            out.push_back(Candidate {});
         }
+        Candidate &c = out[indexOf.value(key)];
+        c.spelling = row;
+        c.seed = true;
+    }
+    for (Candidate &c : out) {
         c.features = FeaturesOf(c.spelling);
         c.length = static_cast<int>(CharCount(c.spelling));
-        c.score = ScoreOf(c.sources, places);
-        out.push_back(std::move(c));
     }
     return out;
 }
@@ -354,9 +325,6 @@ public:
         for (std::size_t i = 0; i < c_.size(); ++i)
             if (!c_[i].seed)
                 order.push_back(i);
-        std::stable_sort(order.begin(), order.end(), [this](std::size_t a, std::size_t b) {
-            return c_[a].score > c_[b].score; // candidates arrive in key order
-        });
         for (const std::size_t i : order)
             if (rows_ < kRowCount && Fits(c_[i].features))
                 Take(i);
@@ -456,9 +424,17 @@ private:
                     if (b == a || b->free.empty())
                         continue;
                     Counts next = counts_;
-                    for (int f = 0; f < kFeatureCount; ++f)
+                    bool overshoots = false;
+                    for (int f = 0; f < kFeatureCount; ++f) {
                         next[f] += static_cast<int>(b->features >> f & 1u)
                             - static_cast<int>(a->features >> f & 1u);
+                        // A swap never takes a figure past its target: the rows that carry the
+                        // rare marks are few, and one too many could not be swapped out again.
+                        overshoots = overshoots
+                            || (next[f] > kFigures[f].target && next[f] > counts_[f]);
+                    }
+                    if (overshoots)
+                        continue;
                     const long gain
                         = now - Distance(next, rows_, lengthSum_ - a->length + b->length);
                     const int loss = c_[a->chosen.front()].score - c_[b->free.front()].score;
@@ -507,6 +483,14 @@ void Report(const std::vector<Candidate> &candidates, const Selection &selection
     for (qsizetype s = 0; s < kSources.size(); ++s)
         std::fprintf(stderr, "  %-9s %5d\n", qUtf8Printable(kSources[s]), bySource[s]);
     std::fprintf(stderr, "  %-9s %5d\n", "seed only", seedOnly);
+    std::fprintf(stderr, "highest-ranked keys left out:\n");
+    int shown = 0;
+    for (std::size_t i = 0; i < candidates.size() && shown < 30; ++i)
+        if (!selection.chosen()[i]) {
+            std::fprintf(stderr, "  %5zu %s (%d)\n", i + 1, qUtf8Printable(candidates[i].spelling),
+                candidates[i].score);
+            ++shown;
+        }
     std::fprintf(stderr, "rows %d (target %d), average length %.3f (%ld)\n", selection.rows(),
         kRowCount, double(selection.lengthSum()) / selection.rows(), selection.lengthSum());
     for (int f = 0; f < kFeatureCount; ++f) {
