@@ -4,7 +4,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPainter>
-#include <QStyleOptionFocusRect>
+#include <QPen>
 #include <QStyledItemDelegate>
 
 namespace vl {
@@ -164,23 +164,22 @@ void FilesListViewWidget::paintEvent(QPaintEvent *event)
     QTableView::paintEvent(event);
     if (!hasFocus())
         return;
-    // The focused row, or the whole empty list, in a focus frame: the user sees where the keys go.
+    // The focused row, or the whole empty list, in a dotted frame: the user sees where the keys
+    // go. The style's own focus frame is drawn in the selection's colour, which a selected row
+    // would hide.
     const QModelIndex current = currentIndex();
-    QStyleOptionFocusRect option;
-    option.initFrom(this);
-    option.backgroundColor = palette().color(QPalette::Base);
+    QRect frame = viewport()->rect().adjusted(1, 1, -2, -2);
+    QColor colour = palette().color(QPalette::Text);
     if (current.isValid()) {
-        const int right = columnViewportPosition(model()->columnCount() - 1)
-                          + columnWidth(model()->columnCount() - 1);
-        option.rect = QRect(0, rowViewportPosition(current.row()), right, rowHeight(current.row()));
+        const int last = model()->columnCount() - 1;
+        const int right = columnViewportPosition(last) + columnWidth(last);
+        frame = QRect(0, rowViewportPosition(current.row()), right, rowHeight(current.row())).adjusted(0, 0, -1, -1);
         if (selectionModel()->isRowSelected(current.row(), current.parent()))
-            option.backgroundColor = palette().color(QPalette::Highlight);
-    } else {
-        option.rect = viewport()->rect().adjusted(1, 1, -2, -2);
+            colour = palette().color(QPalette::HighlightedText);
     }
-    option.state |= QStyle::State_KeyboardFocusChange | QStyle::State_HasFocus;
     QPainter painter(viewport());
-    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
+    painter.setPen(QPen(colour, 1, Qt::DotLine));
+    painter.drawRect(frame);
 }
 
 } // namespace vl
