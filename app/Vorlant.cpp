@@ -16,6 +16,7 @@ int main(int argc, char **argv)
         return 0;
     }
     vl::VorlantApplication app(argc, argv);
+    vl::LoadToolkitTranslation();
     vl::ApplicationTitle::Set(QString::fromUtf16(vl::kProgramTitle));
 
     vl::MainFormOptions options;

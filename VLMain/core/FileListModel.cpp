@@ -39,8 +39,10 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
             return item.checked ? Qt::Checked : Qt::Unchecked;
         break;
     case Qt::ToolTipRole:
+        // The state column is too narrow for a failed rename's state and reason: the tooltip
+        // says both.
         if (!item.failure.isEmpty())
-            return item.failure;
+            return QString(StateText(item.state) + u": " + item.failure);
         break;
     default:
         break;
@@ -144,6 +146,7 @@ void FileListModel::SetAllChecked(bool checked)
         item.checked = checked;
     if (!items_.isEmpty())
         emit dataChanged(index(0, kCaptionColumn), index(size() - 1, kCaptionColumn), {Qt::CheckStateRole});
+    emit MarksChanged();
 }
 
 void FileListModel::SetChecked(int row, bool checked)
@@ -153,6 +156,7 @@ void FileListModel::SetChecked(int row, bool checked)
     items_[row].checked = checked;
     const QModelIndex i = index(row, kCaptionColumn);
     emit dataChanged(i, i, {Qt::CheckStateRole});
+    emit MarksChanged();
 }
 
 void FileListModel::Sort(SortMode mode, const SortFlags &flags)

@@ -53,6 +53,11 @@ public:
     bool CaptionsEditable() const { return editable_; }
     void SetEditHandler(EditHandler handler) { editHandler_ = std::move(handler); }
 
+signals:
+    // A mark was set or cleared through the view, SetChecked or SetAllChecked (not by SetItem,
+    // which the rename pass and the adding of names use).
+    void MarksChanged();
+
 private:
     QList<FileItem> items_;
     bool editable_ = true;

@@ -23,6 +23,10 @@ QString AddRefusalReason(const QString &core)
 {
     if (core.isEmpty())
         return QStringLiteral("в имени нет ни одной буквы");
+    // A file name that is not valid UTF-8 is shown with U+FFFD in place of its bad bytes; such a
+    // name could never match a file.
+    if (core.contains(QChar::ReplacementCharacter))
+        return QStringLiteral("имя файла записано не в UTF-8, и его знаки не прочитать");
     if (CharCount(core) < 2)
         return QStringLiteral("имя из одной буквы");
     if (ExtractNameCore(core) != core)
@@ -38,7 +42,9 @@ AddReport AddMarkedNames(QList<FileItem> &items, TDictionaries &dictionaries)
             continue;
         const NameToAdd name = NameToAddFor(item.caption, item.extension);
         if (const QString reason = AddRefusalReason(name.text); !reason.isEmpty()) {
-            report.refused.append(u'«' + item.caption + u"»: " + reason);
+            // An empty caption (a name such as «.profile») is named by its file.
+            const QString shown = item.caption.isEmpty() ? QString::fromUtf8(item.diskName) : item.caption;
+            report.refused.append(u'«' + shown + u"»: " + reason);
             continue;
         }
         TDictionary &dictionary = name.fullName ? dictionaries.full : dictionaries.names;

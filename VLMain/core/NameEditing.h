@@ -20,7 +20,8 @@ inline constexpr char16_t kEditRefusedText[] =
 bool ApplyCaptionEdit(FileItem &item, const QString &text);
 
 // Why a name may not be added: a core that would fail the start-up self-check (empty, a single
-// character, or still ending in ".shtml") would keep the program from starting. Empty when fine.
+// character, or still ending in ".shtml") would keep the program from starting, and one read
+// from a file name that is not UTF-8 holds U+FFFD and could never match. Empty when fine.
 QString AddRefusalReason(const QString &core);
 
 struct AddReport

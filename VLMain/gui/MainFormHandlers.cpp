@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QPersistentModelIndex>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QSet>
@@ -95,7 +96,16 @@ void TMainForm::FilesListViewEdited(int row, const QString &text)
 {
     FileItem item = files_.at(row);
     if (!ApplyCaptionEdit(item, text)) {
-        ShowWarningBox(QString::fromUtf16(kEditRefusedText));
+        // The warning waits until the editor has closed: a message box shown while it closes
+        // would leave the focus to fall wherever the window puts it next. Afterwards the list
+        // has the focus again, on the same row.
+        const QPersistentModelIndex edited = files_.index(row, 0);
+        QMetaObject::invokeMethod(this, [this, edited] {
+            ShowWarningBox(QString::fromUtf16(kEditRefusedText));
+            FilesListView->setFocus(Qt::OtherFocusReason);
+            if (edited.isValid())
+                FilesListView->SetCurrentRow(edited.row());
+        }, Qt::QueuedConnection);
         return;
     }
     files_.SetItem(row, std::move(item));

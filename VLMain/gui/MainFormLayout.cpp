@@ -4,6 +4,7 @@
 #include "VLMain/gui/FilesListView.h"
 #include "VLMain/gui/MainForm.h"
 #include "data/Pictures.h"
+#include "platform/gui/AppWindow.h"
 
 #include <QAction>
 #include <QFrame>
@@ -14,6 +15,7 @@
 #include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QStringListModel>
 #include <QToolButton>
@@ -136,6 +138,11 @@ void TMainForm::CreateControls(std::future<QFont> &font)
     connect(FilesListView->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &TMainForm::FilesListViewColumnClick);
     files_.SetEditHandler([this](int row, const QString &text) { FilesListViewEdited(row, text); });
+    // Every change of a mark, by mouse, Space or the context menu, keeps the add button up to date.
+    connect(&files_, &FileListModel::MarksChanged, this, [this] {
+        if (!busy_)
+            FilesListViewClick();
+    });
 
     CheckPopupMenu = new QMenu(this);
     CheckPopupMenu->setObjectName(QStringLiteral("CheckPopupMenu"));
@@ -170,6 +177,11 @@ void TMainForm::CreateControls(std::future<QFont> &font)
     ProgressBar->setRange(0, 100);
     ProgressBar->setValue(0);
     ProgressBar->setTextVisible(false);
+
+    // F1 opens the About window, as the window menu's last item does.
+    auto *about = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(about, &QShortcut::activated, this,
+            [this] { QCoreApplication::postEvent(this, new SystemCommandEvent(kCommandAbout)); });
 
     setTabOrder(FolderEdit, RenameButton);
     setTabOrder(RenameButton, AddButton);

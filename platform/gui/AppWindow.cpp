@@ -6,7 +6,10 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QKeyEvent>
 #include <QKeySequence>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QMenu>
 #include <QPointer>
 #include <QShortcut>
@@ -49,7 +52,9 @@ public:
     }
 };
 
-// Opens the window menu on a right click on the window's own background.
+// Opens the window menu on a right click on the window's own background, and on the menu key or
+// Shift+F10 where the focused control has no menu of its own: the key, which no control took,
+// asks the focused control for its menu, and the request reaches the window when it has none.
 class BackgroundMenuFilter : public QObject
 {
 public:
@@ -59,6 +64,22 @@ public:
         if (event->type() == QEvent::ContextMenu) {
             menu_->PopupAt(static_cast<QContextMenuEvent *>(event)->globalPos());
             return true;
+        }
+        if (event->type() == QEvent::KeyPress) {
+            const auto *key = static_cast<QKeyEvent *>(event);
+            const Qt::KeyboardModifiers mods =
+                key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+            if ((key->key() == Qt::Key_Menu && mods == Qt::NoModifier)
+                || (key->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
+                QWidget *window = static_cast<QWidget *>(watched);
+                QWidget *target = window->focusWidget();
+                if (!target)
+                    target = window;
+                const QPoint at = target == window ? QPoint(0, 0) : target->rect().center();
+                QContextMenuEvent request(QContextMenuEvent::Keyboard, at, target->mapToGlobal(at));
+                QCoreApplication::sendEvent(target, &request);
+                return true;
+            }
         }
         return QObject::eventFilter(watched, event);
     }
@@ -230,6 +251,21 @@ bool VorlantApplication::notify(QObject *receiver, QEvent *event)
         ReportError(QString::fromUtf8(error.what()));
     }
     return false;
+}
+
+bool LoadToolkitTranslation()
+{
+    static QTranslator *translator = nullptr;
+    if (translator)
+        return true;
+    auto *loaded = new QTranslator(QCoreApplication::instance());
+    if (!loaded->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete loaded;
+        return false;
+    }
+    QCoreApplication::installTranslator(loaded);
+    translator = loaded;
+    return true;
 }
 
 void InstallMessageHook(MessageHook hook)

@@ -52,7 +52,8 @@ public:
 };
 
 // The window menu: the usual window commands, a separator, and the program's own items. It opens
-// on Alt+Space and on a right click on the window's background.
+// on Alt+Space, on a right click on the window's background, and on the menu key or Shift+F10
+// where the focused control has no menu of its own.
 class WindowMenu
 {
 public:
@@ -90,6 +91,11 @@ public:
     VorlantApplication(int &argc, char **argv);
     bool notify(QObject *receiver, QEvent *event) override;
 };
+
+// Installs the toolkit's own Russian translation (of the folder picker, the edit boxes' menus and
+// the like), so that they speak the language of the rest of the window. False when the
+// translation is not installed; the toolkit's texts then stay English.
+bool LoadToolkitTranslation();
 
 // Installs a message hook on whatever application object runs (also a plain QApplication in
 // tests); an empty hook removes it.

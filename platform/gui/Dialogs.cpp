@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSettings>
 
 namespace vl {
 
@@ -94,6 +95,10 @@ std::optional<QString> Dialogs::PickFolder(QWidget *owner, const QString &title,
         s.pickerRequests.append({title, start});
         return s.folders.isEmpty() ? std::nullopt : s.folders.takeFirst();
     }
+    // Qt's own picker keeps its history in "QtProject.conf" in the user's configuration folder;
+    // the program keeps no settings, so that file is pointed at a folder that cannot exist.
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/proc/vorlant-keeps-no-settings"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("/proc/vorlant-keeps-no-settings"));
     const QString chosen = QFileDialog::getExistingDirectory(
         owner, title, start, QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
     if (chosen.isEmpty())

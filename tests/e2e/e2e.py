@@ -162,8 +162,8 @@ class App:
         self.activate()
         self.display.xdotool("key", "--clearmodifiers", *keys)
 
-    def type(self, text):
-        self.display.xdotool("type", "--clearmodifiers", "--delay", "20", text)
+    def type(self, text, delay=20):
+        self.display.xdotool("type", "--clearmodifiers", "--delay", str(delay), text)
 
     def click(self, point, row=0):
         self.activate()
@@ -277,6 +277,106 @@ def rename_edit_add_restart(s):
     s.contents_intact()
     journals = s.journals() or []
     check(len(journals) == 2 and all(j.endswith(".done") for j in journals), "journals: %r" % journals)
+
+
+def keyboard_mark_edit_add_restart(s):
+    """Keys only: into the list, Space marks the row and enables Add, F2 edits, Add adds."""
+    s.files("zqtoolkit.TXT")
+    app = s.start()
+    app.wait_window()
+    app.settle()
+    # The focus starts on "Переименовать"; Tab passes the disabled add button to the list.
+    app.key("Tab")
+    app.key("Home")
+    app.key("space")  # marks the row: the add button is enabled
+    app.key("F2")
+    app.key("ctrl+a")
+    app.type("ZqToolKit", delay=40)
+    app.key("Return")
+    app.key("shift+Tab")  # back to the add button, which only an enabled one takes
+    app.key("space")
+    app.close()
+    check(app.wait_exit() == 0, "the program did not end normally")
+    check(os.path.exists(s.ini) and read(s.ini) == b"[NAMES]\n0=ZqToolKit\n",
+          "user name file: %r" % (read(s.ini) if os.path.exists(s.ini) else None))
+    check(names(s.folder) == [b"zqtoolkit.TXT"], "an edit renamed a file")
+
+    app = s.start()
+    app.wait_window()
+    s.rename(app, ["ZqToolKit.txt"])
+    app.close()
+    check(app.wait_exit() == 0, "the program did not end normally")
+    s.contents_intact()
+
+
+def keyboard_refused_edit_keeps_the_list(s):
+    """After a refused edit the list has the focus again, on its row, with the editor closed."""
+    s.files("zqtoolkit.TXT")
+    app = s.start()
+    app.wait_window()
+    app.settle()
+    app.key("Tab")
+    app.key("Home")
+    app.key("F2")
+    app.key("ctrl+a")
+    app.type("Other", delay=40)
+    app.key("Return")
+    app.answer(WARNING_TITLE)
+    app.settle()
+    # Space marks the row only when the list has the focus and no editor is open.
+    app.key("space")
+    app.key("shift+Tab")
+    app.key("space")
+    app.close()
+    check(app.wait_exit() == 0, "the program did not end normally")
+    check(os.path.exists(s.ini) and read(s.ini) == b"[NAMES]\n0=zqtoolkit\n",
+          "the list did not have the focus: user name file %r" % (read(s.ini) if os.path.exists(s.ini) else None))
+
+
+def keyboard_about_and_window_menu(s):
+    """F1 opens the About window; Shift+F10 on a button opens the window menu."""
+    s.files("readme.TXT")
+    app = s.start()
+    app.wait_window()
+    app.settle()
+    app.key("F1")
+    about = wait_for("the About window", lambda: s.display.windows("^О программе$"))[0]
+    s.display.xdotool("windowactivate", "--sync", about)
+    s.display.xdotool("key", "--clearmodifiers", "Escape")
+    wait_for("the About window to close", lambda: not s.display.windows("^О программе$"))
+    app.settle()
+    # The focus is on "Переименовать", which has no menu of its own: the window menu opens, and
+    # its last item is "О программе".
+    app.key("shift+F10")
+    time.sleep(0.3)
+    s.display.xdotool("key", "--clearmodifiers", "Up", "Return")
+    about = wait_for("the About window from the window menu", lambda: s.display.windows("^О программе$"))[0]
+    s.display.xdotool("windowactivate", "--sync", about)
+    s.display.xdotool("key", "--clearmodifiers", "Escape")
+    wait_for("the About window to close", lambda: not s.display.windows("^О программе$"))
+    app.close()
+    check(app.wait_exit() == 0, "the program did not end normally")
+    check(names(s.folder) == [b"readme.TXT"], "a file changed")
+
+
+def picker_in_russian_keeps_no_settings(s):
+    """The folder picker opens on F4 and writes no settings file of its own."""
+    app = s.start()
+    app.wait_window()
+    app.settle()
+    app.key("F4")  # the focus is in the folder box: the list is empty
+    picker = wait_for("the folder picker", lambda: s.display.windows("^Выберите для переименования:$"))[0]
+    time.sleep(0.5)
+    shot = os.environ.get("VORLANT_E2E_PICKER_SHOT")
+    if shot:
+        s.display.screenshot(shot)
+    s.display.xdotool("windowactivate", "--sync", picker)
+    s.display.xdotool("key", "--clearmodifiers", "Escape")
+    wait_for("the picker to close", lambda: not s.display.windows("^Выберите для переименования:$"))
+    app.close()
+    check(app.wait_exit() == 0, "the program did not end normally")
+    written = [os.path.join(r, f) for r, _, fs in os.walk(os.path.join(s.root, "config")) for f in fs]
+    check(written == [], "files written into the configuration folder: %r" % written)
 
 
 def hostile_names_on_disk(s):
@@ -490,7 +590,8 @@ def read_only_folder(s):
         umount(s.folder)
 
 
-SCENARIOS = [rename_edit_add_restart, hostile_names_on_disk, damaged_user_name_file, huge_user_name_file,
+SCENARIOS = [rename_edit_add_restart, keyboard_mark_edit_add_restart, keyboard_refused_edit_keeps_the_list,
+             keyboard_about_and_window_menu, picker_in_russian_keeps_no_settings, hostile_names_on_disk, damaged_user_name_file, huge_user_name_file,
              hostile_user_name_file, self_check_fault_ends_program, unwritable_user_name_file, full_disk_user_name_file, read_only_folder,
              killed_pass_recovered_at_next_start]
 

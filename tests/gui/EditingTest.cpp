@@ -40,7 +40,9 @@ bool EditCaption(Window &w, int row, const QString &text, Qt::KeyboardModifiers 
     editor->selectAll();
     QTest::keyClicks(editor, text);
     QTest::keyClick(editor, Qt::Key_Return);
-    QApplication::processEvents();
+    // The commit is queued, and so is the warning of a refused edit.
+    for (int round = 0; round < 3; ++round)
+        QApplication::processEvents();
     return true;
 }
 
@@ -175,6 +177,77 @@ TEST(Editing, AddingRefusesCoresThatWouldFailTheNextStart)
     EXPECT_TRUE(shown[0].text.contains(u"«2011»"));
     EXPECT_TRUE(Item(w, "x.txt").checked); // refused items stay marked
     EXPECT_FALSE(Item(w, "fine.txt").checked);
+    EXPECT_TRUE(f.AddButton->isEnabled()); // as the marks left standing say
+}
+
+TEST(Editing, AddingNamesTheFileOfAnEmptyCaptionAndRefusesUnreadableNames)
+{
+    TempFolder dir;
+    dir.AddFile(QByteArray(".profile"));
+    dir.AddFile(QByteArray("ab\xe9" "cd.txt")); // not UTF-8: listed as «ab\uFFFDcd»
+    Window w({dir.path()});
+    TMainForm &f = *w.form;
+    f.CheckAllMenuItem->trigger();
+    const int names = f.Dictionaries().names.Count();
+    QTest::mouseClick(f.AddButton, Qt::LeftButton);
+    EXPECT_EQ(f.Dictionaries().names.Count(), names);
+    const QList<MessageRequest> shown = Dialogs::TakeShownMessages();
+    ASSERT_EQ(shown.size(), 1);
+    EXPECT_TRUE(shown[0].text.contains(u"«.profile»: в имени нет ни одной буквы")) << shown[0].text.toStdString();
+    EXPECT_TRUE(shown[0].text.contains(u"«ab\uFFFDcd»: имя файла записано не в UTF-8")) << shown[0].text.toStdString();
+    EXPECT_FALSE(shown[0].text.contains(u"«»"));
+}
+
+// The list is a list of rows: the keys move from row to row, the cursor stays in the caption's
+// column, and Space marks the current row wherever the cursor was put.
+TEST(Editing, KeysMoveBetweenRowsAndSpaceMarksTheRow)
+{
+    TempFolder dir;
+    for (const char *n : {"a.txt", "b.txt", "c.txt", "d.txt"})
+        dir.AddFile(QByteArray(n));
+    Window w({dir.path()});
+    TMainForm &f = *w.form;
+    FilesListViewWidget *view = f.FilesListView;
+    view->setFocus();
+    view->setCurrentIndex(f.Files().index(1, 2));
+    struct Step
+    {
+        Qt::Key key;
+        int row;
+    };
+    const Step steps[] = {{Qt::Key_Right, 1}, {Qt::Key_Down, 2}, {Qt::Key_Left, 2}, {Qt::Key_End, 3},
+                          {Qt::Key_Home, 0},  {Qt::Key_PageDown, 3}, {Qt::Key_Up, 2}, {Qt::Key_PageUp, 0}};
+    for (const Step &s : steps) {
+        QTest::keyClick(view, s.key);
+        EXPECT_EQ(view->currentIndex().row(), s.row) << s.key;
+        EXPECT_EQ(view->currentIndex().column(), 0) << s.key;
+        EXPECT_EQ(view->selectionModel()->selectedRows().value(0).row(), s.row) << s.key;
+    }
+    EXPECT_FALSE(f.AddButton->isEnabled());
+    view->setCurrentIndex(f.Files().index(2, 2)); // as a click in the state column leaves it
+    QTest::keyClick(view, Qt::Key_Space);
+    EXPECT_TRUE(f.Files().at(2).checked);
+    EXPECT_TRUE(f.AddButton->isEnabled());
+    QTest::keyClick(view, Qt::Key_Space);
+    EXPECT_FALSE(f.Files().at(2).checked);
+    EXPECT_FALSE(f.AddButton->isEnabled());
+}
+
+TEST(Editing, ARefusedEditGivesTheFocusBackToTheListOnItsRow)
+{
+    TempFolder dir;
+    for (const char *n : {"a.txt", "mytool.txt"})
+        dir.AddFile(QByteArray(n));
+    Window w({dir.path()});
+    TMainForm &f = *w.form;
+    f.FilesListView->setFocus();
+    ASSERT_TRUE(EditCaption(w, 1, u"Other"_qs));
+    QApplication::processEvents();
+    EXPECT_EQ(Dialogs::TakeShownMessages().size(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), f.FilesListView);
+    EXPECT_EQ(f.FilesListView->currentIndex().row(), 1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(OpenEditor(f.FilesListView), nullptr);
 }
 
 TEST(Editing, MarkingAndTheContextMenu)
@@ -184,19 +257,15 @@ TEST(Editing, MarkingAndTheContextMenu)
     dir.AddFile(QByteArray("b.txt"));
     Window w({dir.path()});
     TMainForm &f = *w.form;
+    // Every change of a mark sets the add button as the marks say, the menu's commands too.
     f.CheckAllMenuItem->trigger();
     EXPECT_TRUE(f.Files().at(0).checked && f.Files().at(1).checked);
-    EXPECT_FALSE(f.AddButton->isEnabled()); // check all does not enable it
-    QTest::mouseClick(f.FilesListView->viewport(), Qt::LeftButton, {},
-                      f.FilesListView->visualRect(f.Files().index(0, 1)).center());
     EXPECT_TRUE(f.AddButton->isEnabled());
     f.UncheckAllMenuItem->trigger();
-    EXPECT_TRUE(f.AddButton->isEnabled()); // nor does uncheck all disable it
-    const int names = f.Dictionaries().names.Count();
-    QTest::mouseClick(f.AddButton, Qt::LeftButton);
-    EXPECT_EQ(f.Dictionaries().names.Count(), names);
     EXPECT_FALSE(f.AddButton->isEnabled());
-    EXPECT_EQ(f.Files().size(), 2);
+    QTest::mouseClick(f.FilesListView->viewport(), Qt::LeftButton, {},
+                      f.FilesListView->visualRect(f.Files().index(0, 1)).center());
+    EXPECT_FALSE(f.AddButton->isEnabled()); // a click beside the check box marks nothing
 
     // A click on a check box has already changed the mark when the handler runs.
     const QRect box = f.FilesListView->visualRect(f.Files().index(1, 0));

@@ -309,6 +309,46 @@ TEST(MainForm, WindowMenuEndsWithAboutAndPostsCommandOne)
     Dialogs::SetDialogHook(nullptr);
 }
 
+TEST(MainForm, KeysOpenTheAboutWindowAndTheWindowMenu)
+{
+    TempFolder dir;
+    dir.AddFile(u"a.txt"_qs);
+    Window w({dir.path()});
+    TMainForm &f = *w.form;
+    QStringList opened;
+    Dialogs::SetDialogHook([&](QDialog &d) {
+        opened << d.objectName();
+        return 0;
+    });
+    QTest::keyClick(f.RenameButton, Qt::Key_F1);
+    QApplication::processEvents();
+    EXPECT_EQ(opened, QStringList{u"AboutBox"_qs});
+    Dialogs::SetDialogHook(nullptr);
+
+    // The buttons have no menu of their own: the menu key and Shift+F10 open the window menu.
+    QMenu *menu = f.SystemMenu().menu();
+    for (const auto &[key, mods] : {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers{}},
+                                    std::pair{Qt::Key_F10, Qt::KeyboardModifiers{Qt::ShiftModifier}}}) {
+        f.RenameButton->setFocus();
+        QTest::keyClick(f.RenameButton, key, mods);
+        EXPECT_TRUE(menu->isVisible()) << key;
+        menu->hide();
+    }
+    // The list has its own menu, which the keys open there.
+    f.FilesListView->setFocus();
+    QTest::keyClick(f.FilesListView, Qt::Key_F10, Qt::ShiftModifier);
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_TRUE(f.CheckPopupMenu->isVisible());
+    f.CheckPopupMenu->hide();
+}
+
+TEST(MainForm, ToolkitTextsAreRussian)
+{
+    ASSERT_TRUE(LoadToolkitTranslation()) << "qtbase_ru.qm is not installed (scripts/setup installs it)";
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"Отмена");
+    EXPECT_EQ(QCoreApplication::translate("QLineEdit", "&Copy"), u"&Копировать");
+}
+
 TEST(MainForm, GeneralErrorReportAddsAFullStop)
 {
     EXPECT_EQ(ErrorReportText(u"Unable to insert a line"_qs), u"Unable to insert a line.");

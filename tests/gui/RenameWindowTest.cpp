@@ -84,7 +84,10 @@ TEST(RenameWindow, FailedRenamesAreReportedOnceAfterThePass)
             failedRow = i;
     ASSERT_GE(failedRow, 0);
     EXPECT_EQ(files.at(failedRow).state, ItemState::NotRenamed);
-    EXPECT_FALSE(files.data(files.index(failedRow, 2), Qt::ToolTipRole).toString().isEmpty());
+    // The state column cuts "Не переименовано" short: the tooltip says the whole state and why.
+    EXPECT_EQ(files.data(files.index(failedRow, 2), Qt::ToolTipRole).toString(),
+              u"Не переименовано: " + files.at(failedRow).failure);
+    EXPECT_FALSE(files.at(failedRow).failure.isEmpty());
 }
 
 } // namespace
