@@ -40,7 +40,7 @@ QString MakeFile(const QTemporaryDir &dir, bool shuffled)
     QByteArray text = "[NAMES]\n";
     for (int i = 0; i < kNames; ++i)
         text += QByteArray::number(i) + '=' + NameFor(order[static_cast<std::size_t>(i)]).toUtf8() + '\n';
-    const QString path = dir.filePath(shuffled ? "random.ini" : "sorted.ini");
+    const QString path = dir.filePath(shuffled ? QStringLiteral("random.ini") : QStringLiteral("sorted.ini"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
         std::abort();

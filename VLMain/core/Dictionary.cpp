@@ -71,7 +71,8 @@ void SortedTextList::InsertAll(QStringList rows)
 {
     // A stable sort keeps equal rows in their given order; the merge puts the rows already here
     // before the new rows equal to them. That is where one-by-one insertion puts them too.
-    std::stable_sort(rows.begin(), rows.end(), NameLess());
+    if (!std::is_sorted(rows.cbegin(), rows.cend(), NameLess()))
+        std::stable_sort(rows.begin(), rows.end(), NameLess());
     if (!acceptsEqualRows_) {
         // The first of equal rows is the one that one-by-one insertion keeps.
         rows.erase(std::unique(rows.begin(), rows.end(),
@@ -118,8 +119,11 @@ void TDictionary::LoadUserNames(const QStringList &names)
     // Both lists are checked for room before either changes.
     if (spellings_.size() + names.size() > spellings_.capacity())
         ThrowListFull();
-    users_.InsertAll(names);
-    spellings_.InsertAll(names);
+    // Sorted once here, the names need no second sort in either list.
+    QStringList sorted = names;
+    std::stable_sort(sorted.begin(), sorted.end(), NameLess());
+    users_.InsertAll(sorted);
+    spellings_.InsertAll(std::move(sorted));
 }
 
 void TDictionary::BuildKeys()
