@@ -6,6 +6,7 @@
 #include "platform/core/PlatformError.h"
 
 #include <algorithm>
+#include <iterator>
 #include <vector>
 
 namespace vl {
@@ -66,6 +67,36 @@ qsizetype SortedTextList::Insert(const QString &row)
     return place;
 }
 
+void SortedTextList::InsertAll(QStringList rows)
+{
+    // A stable sort keeps equal rows in their given order; the merge puts the rows already here
+    // before the new rows equal to them. That is where one-by-one insertion puts them too.
+    if (!std::is_sorted(rows.cbegin(), rows.cend(), NameLess()))
+        std::stable_sort(rows.begin(), rows.end(), NameLess());
+    if (!acceptsEqualRows_) {
+        // The first of equal rows is the one that one-by-one insertion keeps.
+        rows.erase(std::unique(rows.begin(), rows.end(),
+                               [](const QString &a, const QString &b) {
+                                   return CompareNames(a, b) == 0;
+                               }),
+                   rows.end());
+        QStringList fresh;
+        fresh.reserve(rows.size());
+        std::set_difference(rows.cbegin(), rows.cend(), rows_.cbegin(), rows_.cend(),
+                            std::back_inserter(fresh), NameLess());
+        rows = std::move(fresh);
+    }
+    if (rows.isEmpty())
+        return;
+    if (rows_.size() + rows.size() > capacity_)
+        ThrowListFull();
+    QStringList merged;
+    merged.reserve(rows_.size() + rows.size());
+    std::merge(rows_.cbegin(), rows_.cend(), rows.cbegin(), rows.cend(), std::back_inserter(merged),
+               NameLess());
+    rows_ = std::move(merged);
+}
+
 qsizetype SortedTextList::IndexOf(QStringView text) const
 {
     const auto it = std::lower_bound(rows_.cbegin(), rows_.cend(), text,
@@ -83,10 +114,16 @@ void TDictionary::SetBuiltinRows(const QStringList &rows)
         spellings_.Insert(row);
 }
 
-void TDictionary::LoadUserName(const QString &name)
+void TDictionary::LoadUserNames(const QStringList &names)
 {
-    users_.Insert(name);
-    spellings_.Insert(name);
+    // Both lists are checked for room before either changes.
+    if (spellings_.size() + names.size() > spellings_.capacity())
+        ThrowListFull();
+    // Sorted once here, the names need no second sort in either list.
+    QStringList sorted = names;
+    std::stable_sort(sorted.begin(), sorted.end(), NameLess());
+    users_.InsertAll(sorted);
+    spellings_.InsertAll(std::move(sorted));
 }
 
 void TDictionary::BuildKeys()

@@ -28,6 +28,10 @@ public:
 
     // The index at which the row now stands, or -1 when it was dropped.
     qsizetype Insert(const QString &row);
+    // Inserts every row as Insert would, one after the other in the given order, but in one sort
+    // and one merge. Raises "Unable to insert a line", with the list unchanged, when the rows do
+    // not all fit.
+    void InsertAll(QStringList rows);
     // The index of a row equal to text under the collation, or -1.
     qsizetype IndexOf(QStringView text) const;
 
@@ -36,6 +40,7 @@ public:
     const QString &at(qsizetype i) const { return rows_.at(i); }
     const QStringList &rows() const { return rows_; }
     bool IsFull() const { return rows_.size() >= capacity_; }
+    qsizetype capacity() const { return capacity_; }
 
 private:
     QStringList rows_;
@@ -53,8 +58,10 @@ public:
 
     // The built-in rows, stored before anything else.
     void SetBuiltinRows(const QStringList &rows);
-    // A name from the user name file: into the user list and the spelling list, with no test.
-    void LoadUserName(const QString &name);
+    // The names of the user name file, in file order: into the user list and the spelling list,
+    // with no test, as if inserted one by one. Raises "Unable to insert a line", with nothing
+    // loaded, when they do not fit.
+    void LoadUserNames(const QStringList &names);
     // Builds the key list from the spelling list.
     void BuildKeys();
 

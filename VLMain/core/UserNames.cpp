@@ -33,8 +33,23 @@ QString NameOf(const QString &line)
 
 void LoadSection(const IniFile &ini, QStringView section, TDictionary &dictionary)
 {
+    QStringList names;
     for (const QString &line : ini.SectionLines(section))
-        dictionary.LoadUserName(NameOf(line));
+        names.append(NameOf(line));
+    dictionary.LoadUserNames(names);
+}
+
+// This run's user list joined by the names that the file's section holds now, in list order; a
+// name of the file equal to one of the list, letter case aside, gives way to it.
+QStringList JoinedNames(const QStringList &userList, const IniFile &ini, QStringView section)
+{
+    SortedTextList joined(false);
+    joined.InsertAll(userList);
+    QStringList inFile;
+    for (const QString &line : ini.SectionLines(section))
+        inFile.append(NameOf(line));
+    joined.InsertAll(inFile);
+    return joined.rows();
 }
 
 // Erases the section and writes it anew from the list; an empty list leaves it erased.
@@ -86,11 +101,16 @@ void SaveUserNames(const TDictionaries &dictionaries, const QString &path)
     const auto fail = [&] { throw PlatformError(u"Unable to write to " + fullPath); };
     if (!QDir().mkpath(QFileInfo(fullPath).absolutePath()))
         fail();
+    // Another copy of the program may be saving its own additions: under the lock, the file is
+    // read afresh and its names joined to this run's, so that what either added survives.
+    const IniFileLock lock(fullPath);
+    if (!lock.held())
+        fail();
     // The whole file is read, changed in memory and replaced in one step, so that a failure
     // leaves the old file whole rather than with a section erased.
     IniFile ini(fullPath);
-    WriteSection(ini, kFullNamesSection, fullNames);
-    WriteSection(ini, kNamesSection, names);
+    WriteSection(ini, kFullNamesSection, JoinedNames(fullNames, ini, kFullNamesSection));
+    WriteSection(ini, kNamesSection, JoinedNames(names, ini, kNamesSection));
     if (!ini.Flush())
         fail();
 }

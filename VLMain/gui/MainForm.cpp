@@ -120,7 +120,14 @@ void TMainForm::PrepareDictionaries()
         const QString path = UserNamesFile();
         load = [path](TDictionaries &d) { LoadUserNames(d, path); };
     }
-    endRequested_ = vl::PrepareDictionaries(dictionaries_, prompt, load);
+    try {
+        endRequested_ = vl::PrepareDictionaries(dictionaries_, prompt, load);
+    } catch (const PlatformError &error) {
+        // Start-up runs outside the message loop, whose error report would otherwise show this:
+        // report it here and end, leaving the user name file as it was.
+        ReportError(error.message());
+        endRequested_ = true;
+    }
     RefreshDictionaryViews();
 }
 

@@ -5,6 +5,8 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <algorithm>
+
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
@@ -61,11 +63,6 @@ bool IsQuote(QChar c)
 bool IsQuoted(QStringView s)
 {
     return s.size() >= 2 && IsQuote(s.front()) && s.front() == s.back();
-}
-
-bool EndsLine(QStringView s)
-{
-    return !s.isEmpty() && (s.back() == u'\n' || s.back() == u'\r');
 }
 
 bool HoldsLineBreak(QStringView s)
@@ -151,6 +148,35 @@ bool SyncToDisk(QSaveFile &file)
 #endif
 }
 
+
+// The end of the line that starts at from in bytes: the index after its line end.
+qsizetype NextByteLine(const QByteArray &bytes, qsizetype from)
+{
+    const qsizetype n = bytes.size();
+    qsizetype j = from;
+    while (j < n && bytes[j] != '\n' && bytes[j] != '\r')
+        ++j;
+    if (j < n)
+        j += (bytes[j] == '\r' && j + 1 < n && bytes[j + 1] == '\n') ? 2 : 1;
+    return j;
+}
+
+bool IsBlankLine(QStringView line)
+{
+    for (QChar c : line) {
+        if (!IsBlank(c) && c != u'\n' && c != u'\r')
+            return false;
+    }
+    return true;
+}
+
+QStringView WithoutLineEnd(QStringView line)
+{
+    while (!line.isEmpty() && (line.back() == u'\n' || line.back() == u'\r'))
+        line.chop(1);
+    return line;
+}
+
 } // namespace
 
 QString IniFile::DecodeWindows1251(const QByteArray &bytes)
@@ -168,10 +194,31 @@ QString IniFile::DecodeText(const QByteArray &bytes, bool *windows1251)
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless
                                                     | QStringConverter::Flag::ConvertInitialBom);
     QString text = utf8.decode(bytes);
-    const bool invalid = utf8.hasError();
+    bool any1251 = false;
+    if (utf8.hasError()) {
+        // Line by line: a line that is valid UTF-8 is UTF-8, any other Windows-1251, so that one
+        // stray byte does not turn every other line into the wrong letters.
+        text.clear();
+        text.reserve(bytes.size());
+        for (qsizetype i = 0; i < bytes.size();) {
+            const qsizetype next = NextByteLine(bytes, i);
+            const QByteArray line = bytes.sliced(i, next - i);
+            QStringDecoder lineDecoder(QStringConverter::Utf8,
+                                       QStringConverter::Flag::Stateless
+                                           | QStringConverter::Flag::ConvertInitialBom);
+            const QString decoded = lineDecoder.decode(line);
+            if (lineDecoder.hasError()) {
+                text += DecodeWindows1251(line);
+                any1251 = true;
+            } else {
+                text += decoded;
+            }
+            i = next;
+        }
+    }
     if (windows1251)
-        *windows1251 = invalid;
-    return invalid ? DecodeWindows1251(bytes) : text;
+        *windows1251 = any1251;
+    return text;
 }
 
 IniFile::IniFile(const QString &path) : path_(path)
@@ -197,10 +244,6 @@ IniFile::IniFile(const QString &path) : path_(path)
     if (bom_)
         bytes.remove(0, 3);
     QString text = DecodeText(bytes, &windows1251_);
-    if (windows1251_ && bom_) {
-        bom_ = false;
-        text = DecodeWindows1251(original_);
-    }
     ForEachLine(text, [&](const LineSpan &line) {
         if (line.endLength > 0)
             lineEnd_ = text.sliced(line.begin + line.length, line.endLength);
@@ -209,6 +252,7 @@ IniFile::IniFile(const QString &path) : path_(path)
     if (!text.isEmpty()) {
         Segment whole;
         whole.text = std::move(text);
+        whole.bytes = std::move(bytes);
         segments_.append(std::move(whole));
     }
 }
@@ -218,14 +262,13 @@ void IniFile::ForEachEntry(QStringView section, const EntryVisitor &visit) const
     const QString folded = Fold(section);
     for (const Segment &s : segments_) {
         if (!s.raw) {
-            if (s.erased || s.folded != folded)
+            if (s.folded != folded)
                 continue;
-            ForEachLine(s.body, [&](const LineSpan &line) {
+            for (const Line &line : s.lines) {
                 QStringView key, value;
-                if (ParseEntry(QStringView(s.body).sliced(line.begin, line.length), key, value))
+                if (ParseEntry(WithoutLineEnd(line.text), key, value))
                     visit(key, value);
-                return true;
-            });
+            }
             continue;
         }
         const QStringView text = s.text;
@@ -250,35 +293,39 @@ QStringList IniFile::SectionLines(QStringView section) const
     return lines;
 }
 
-IniFile::Segment IniFile::RawSegment(QStringView text)
+IniFile::Segment IniFile::RawSegment(QStringView text, QByteArrayView bytes)
 {
     Segment s;
     s.text = text.toString();
+    s.bytes = bytes.toByteArray();
     return s;
 }
 
-IniFile::Segment IniFile::MakeSection(QStringView text, const QString &folded)
+IniFile::Segment IniFile::MakeSection(QStringView text, QByteArrayView bytes, const QString &folded)
 {
     Segment s;
     s.raw = false;
     s.folded = folded;
-    qsizetype bodyBegin = text.size();
-    qsizetype bodyEnd = -1;
-    ForEachLine(text, [&](const LineSpan &line) {
-        if (line.begin == 0) {
-            bodyBegin = line.next();
+    const QByteArray b = bytes.toByteArray();
+    qsizetype at = 0;
+    bool first = true;
+    ForEachLine(text, [&](const LineSpan &span) {
+        const qsizetype next = NextByteLine(b, at);
+        Line line{text.sliced(span.begin, span.next() - span.begin).toString(),
+                  b.sliced(at, next - at), false};
+        at = next;
+        if (first) {
+            s.header = std::move(line);
+            first = false;
             return true;
         }
         QStringView key, value;
-        if (ParseEntry(text.sliced(line.begin, line.length), key, value))
-            bodyEnd = line.next();
+        const bool entry = ParseEntry(WithoutLineEnd(line.text), key, value);
+        s.lines.append(std::move(line));
+        if (entry)
+            s.insertAt = s.lines.size();
         return true;
     });
-    if (bodyEnd < 0)
-        bodyEnd = bodyBegin;
-    s.header = text.first(bodyBegin).toString();
-    s.body = text.sliced(bodyBegin, bodyEnd - bodyBegin).toString();
-    s.tail = text.sliced(bodyEnd).toString();
     return s;
 }
 
@@ -293,31 +340,44 @@ void IniFile::SplitOut(const QString &folded)
             out.append(std::move(seg));
             continue;
         }
+        // Text and bytes have the same lines: they are walked side by side.
         const QStringView text = seg.text;
-        qsizetype rawBegin = 0;
-        qsizetype cutBegin = -1; // start of the section being cut out
+        const QByteArray &bytes = seg.bytes;
+        qsizetype byteAt = 0;
+        qsizetype rawBegin = 0, rawByteBegin = 0;
+        qsizetype cutBegin = -1, cutByteBegin = -1; // start of the section being cut out
         ForEachLine(text, [&](const LineSpan &line) {
+            const qsizetype lineByte = byteAt;
+            byteAt = NextByteLine(bytes, byteAt);
             QStringView name;
             if (!ParseHeader(text.sliced(line.begin, line.length), name))
                 return true;
             if (cutBegin >= 0) {
-                out.append(MakeSection(text.sliced(cutBegin, line.begin - cutBegin), folded));
+                out.append(MakeSection(text.sliced(cutBegin, line.begin - cutBegin),
+                                       QByteArrayView(bytes).sliced(cutByteBegin,
+                                                                    lineByte - cutByteBegin),
+                                       folded));
                 cutBegin = -1;
                 rawBegin = line.begin;
+                rawByteBegin = lineByte;
             }
             if (Fold(name) == folded) {
                 if (line.begin > rawBegin)
-                    out.append(RawSegment(text.sliced(rawBegin, line.begin - rawBegin)));
+                    out.append(RawSegment(
+                        text.sliced(rawBegin, line.begin - rawBegin),
+                        QByteArrayView(bytes).sliced(rawByteBegin, lineByte - rawByteBegin)));
                 cutBegin = line.begin;
+                cutByteBegin = lineByte;
             }
             return true;
         });
         if (cutBegin >= 0)
-            out.append(MakeSection(text.sliced(cutBegin), folded));
+            out.append(MakeSection(text.sliced(cutBegin), QByteArrayView(bytes).sliced(cutByteBegin),
+                                   folded));
         else if (rawBegin == 0)
             out.append(std::move(seg));
         else if (rawBegin < text.size())
-            out.append(RawSegment(text.sliced(rawBegin)));
+            out.append(RawSegment(text.sliced(rawBegin), QByteArrayView(bytes).sliced(rawByteBegin)));
     }
     segments_ = std::move(out);
 }
@@ -327,18 +387,24 @@ void IniFile::EraseSection(QStringView section)
     const QString folded = Fold(section);
     SplitOut(folded);
     for (Segment &s : segments_) {
-        if (s.raw || s.folded != folded || s.erased)
+        if (s.raw || s.folded != folded)
             continue;
-        // Keep only the blank lines at the end, which part this section from the next.
-        const QStringView tail = s.tail;
-        qsizetype keepFrom = 0;
-        ForEachLine(tail, [&](const LineSpan &line) {
-            if (!TrimBlanks(tail.sliced(line.begin, line.length)).isEmpty())
-                keepFrom = line.next();
-            return true;
-        });
-        s.tail = tail.sliced(keepFrom).toString();
-        s.body.clear();
+        // The entries go; comments and other lines stay where they were, and new keys go where
+        // the last entry stood.
+        QList<Line> kept;
+        kept.reserve(s.lines.size());
+        qsizetype insertAt = -1;
+        for (Line &line : s.lines) {
+            QStringView key, value;
+            if (ParseEntry(WithoutLineEnd(line.text), key, value))
+                insertAt = kept.size();
+            else
+                kept.append(std::move(line));
+        }
+        s.lines = std::move(kept);
+        if (insertAt >= 0)
+            s.insertAt = insertAt;
+        s.insertAt = std::min(s.insertAt, s.lines.size());
         s.keyIndex.clear();
         s.indexed = false;
         s.erased = true;
@@ -350,16 +416,14 @@ void IniFile::IndexKeys(Segment &s)
     if (s.indexed)
         return;
     s.keyIndex.clear();
-    const QStringView body = s.body;
-    ForEachLine(body, [&](const LineSpan &line) {
+    for (qsizetype i = 0; i < s.lines.size(); ++i) {
         QStringView key, value;
-        if (!ParseEntry(body.sliced(line.begin, line.length), key, value))
-            return true;
+        if (!ParseEntry(WithoutLineEnd(s.lines[i].text), key, value))
+            continue;
         const QString folded = Fold(key);
         if (!s.keyIndex.contains(folded)) // the first of equal keys counts
-            s.keyIndex.insert(folded, line.begin);
-        return true;
-    });
+            s.keyIndex.insert(folded, i);
+    }
     s.indexed = true;
 }
 
@@ -378,7 +442,7 @@ IniFile::Segment &IniFile::SectionForNewKey(const QString &folded, QStringView n
     Segment s;
     s.raw = false;
     s.folded = folded;
-    s.header = u'[' + name + u']' + lineEnd_;
+    s.header = Line{u'[' + name + u']' + lineEnd_, {}, true};
     s.indexed = true;
     segments_.append(std::move(s));
     return segments_.last();
@@ -393,7 +457,7 @@ bool IniFile::WriteKey(QStringView section, QStringView key, QStringView value)
         return false;
     const QString folded = Fold(section);
     const QString foldedKey = Fold(key);
-    const QString line = EntryLine(key, value);
+    const QString entry = EntryLine(key, value);
     SplitOut(folded);
 
     for (Segment &s : segments_) {
@@ -403,54 +467,54 @@ bool IniFile::WriteKey(QStringView section, QStringView key, QStringView value)
         const auto it = s.keyIndex.constFind(foldedKey);
         if (it == s.keyIndex.cend())
             continue;
-        const qsizetype begin = it.value();
-        qsizetype length = 0;
-        ForEachLine(QStringView(s.body).sliced(begin), [&](const LineSpan &l) {
-            length = l.length;
-            return false;
-        });
-        s.body.replace(begin, length, line);
-        s.indexed = false; // the entries behind it have moved
+        Line &line = s.lines[it.value()];
+        const QStringView content = WithoutLineEnd(line.text);
+        line = Line{entry + QStringView(line.text).sliced(content.size()), {}, true};
         return true;
     }
 
     Segment &s = SectionForNewKey(folded, section);
     IndexKeys(s);
-    if (s.body.isEmpty()) {
-        if (!EndsLine(s.header))
-            s.header += lineEnd_;
-    } else if (!EndsLine(s.body)) {
-        s.body += lineEnd_;
-    }
-    s.keyIndex.insert(foldedKey, s.body.size());
-    s.body += line + lineEnd_;
+    // Every entry stands before insertAt, so the index of none of them moves.
+    s.lines.insert(s.insertAt, Line{entry + lineEnd_, {}, true});
+    s.keyIndex.insert(foldedKey, s.insertAt);
+    ++s.insertAt;
     return true;
 }
 
 QByteArray IniFile::ToBytes() const
 {
-    QString text;
-    const auto append = [&](const QString &piece) {
+    QByteArray bytes;
+    if (bom_)
+        bytes += kBom;
+    const qsizetype start = bytes.size();
+    const QByteArray lineEnd = lineEnd_.toUtf8();
+    const auto append = [&](const QByteArray &piece) {
         if (piece.isEmpty())
             return;
-        if (!text.isEmpty() && !EndsLine(text))
-            text += lineEnd_;
-        text += piece;
+        if (bytes.size() > start && bytes.back() != '\n' && bytes.back() != '\r')
+            bytes += lineEnd;
+        bytes += piece;
+    };
+    // Lines as read go out byte for byte; lines the program wrote go out as UTF-8.
+    const auto appendLine = [&](const Line &line) {
+        append(line.written ? line.text.toUtf8() : line.bytes);
     };
     for (const Segment &s : segments_) {
         if (s.raw) {
-            append(s.text);
+            append(s.bytes);
             continue;
         }
-        if (!s.erased) {
-            append(s.header);
-            append(s.body);
-        }
-        append(s.tail);
+        // A section left with nothing but blank lines goes, header and all.
+        const bool keepHeader = !s.erased || !std::all_of(s.lines.cbegin(), s.lines.cend(),
+                                                          [](const Line &l) {
+                                                              return IsBlankLine(l.text);
+                                                          });
+        if (keepHeader)
+            appendLine(s.header);
+        for (const Line &line : s.lines)
+            appendLine(line);
     }
-    QByteArray bytes = text.toUtf8();
-    if (bom_)
-        bytes.prepend(kBom);
     return bytes;
 }
 
@@ -480,6 +544,13 @@ bool IniFile::Flush()
     original_ = bytes;
     source_ = Source::Loaded;
     return true;
+}
+
+IniFileLock::IniFileLock(const QString &iniPath) : lock_(iniPath + QStringLiteral(".lock"))
+{
+    // Only a dead holder makes a lock stale: a save may take long on a slow disk.
+    lock_.setStaleLockTime(0);
+    held_ = lock_.lock();
 }
 
 } // namespace vl

@@ -15,13 +15,15 @@
 //   Other lines (comments, blank lines, lines without "=") are kept but never read.
 // - Section and key names are compared without regard to case (Unicode case folding). Sections
 //   that share a name count as one: they are read in file order and erased together.
-// - Encoding: read as UTF-8 (a byte order mark is kept), or as Windows-1251 when the bytes are not
-//   valid UTF-8; always written as UTF-8. Lines that no change touched come out byte for byte from
-//   a UTF-8 file, and with the same text from a Windows-1251 file.
-// - An erased section that gets a key again comes back in its old place; a section that never
-//   existed is added at the end of the file, with no blank line before it. A new key goes after
-//   the section's last entry; a key that exists has its first entry replaced. Comments inside an
-//   erased section go with it; the blank lines at its end stay.
+// - Encoding: line by line, a line that is valid UTF-8 is read as UTF-8, any other line as
+//   Windows-1251 (a byte order mark at the start is kept). Lines that the program writes are
+//   UTF-8; every line that no change touched comes out byte for byte as it was read.
+// - Erasing a section removes its entries; its comments, blank lines and other lines stay in
+//   place, and a section left with blank lines only loses its header too. An erased section that
+//   gets a key again comes back in its old place; a section that never existed is added at the
+//   end of the file, with no blank line before it. A new key goes after the section's last entry
+//   (after the last erased one, once erased; after the header when there was none); a key that
+//   exists has its first entry replaced.
 // - Written values are put in double quotes where the rules above would otherwise change them on
 //   reading (blanks at either end, or a matching pair of quotes around the whole value).
 // - No listing limits: every key of a section and every value is read whole, whatever its length
@@ -35,7 +37,9 @@
 // costs little more than its text.
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QHash>
+#include <QLockFile>
 #include <QList>
 #include <QSet>
 #include <QString>
@@ -61,13 +65,13 @@ public:
 
     const QString &path() const { return path_; }
     Source source() const { return source_; }
-    // Whether the bytes were not valid UTF-8 and were read as Windows-1251.
+    // Whether some line was not valid UTF-8 and was read as Windows-1251.
     bool readAsWindows1251() const { return windows1251_; }
 
     // One line "key=value" per entry of the section, in file order, each with its own value.
     QStringList SectionLines(QStringView section) const;
 
-    // Removes the section with all its entries.
+    // Removes the section's entries (its comments stay).
     void EraseSection(QStringView section);
     // Sets the key's value, creating the section and the key when missing. False, with nothing
     // changed, when the texts cannot be written as one entry that reads back the same: a line
@@ -83,29 +87,38 @@ public:
     // The bytes that a save writes.
     QByteArray ToBytes() const;
 
-    // Decodes bytes as UTF-8, or as Windows-1251 when they are not valid UTF-8.
+    // Decodes bytes line by line: a line that is valid UTF-8 as UTF-8, any other as Windows-1251.
     static QString DecodeText(const QByteArray &bytes, bool *windows1251 = nullptr);
     static QString DecodeWindows1251(const QByteArray &bytes);
 
 private:
+    // One line with its line end: the decoded text, and the bytes as read. A line the program
+    // wrote has no bytes of its own and is saved as UTF-8.
+    struct Line
+    {
+        QString text;
+        QByteArray bytes;
+        bool written = false;
+    };
     struct Segment
     {
         bool raw = true;      // untouched text of any number of sections, as read
-        QString text;         // raw only
-        bool erased = false;  // the header and entries are gone; the trailing blank lines stay
+        QString text;         // raw only: the text and the bytes it was read from
+        QByteArray bytes;
+        bool erased = false;  // its entries are gone and no key was written since
         QString folded;       // case-folded section name
-        QString header;       // the header line with its line end
-        QString body;         // the lines up to and including the last entry
-        QString tail;         // the lines after the last entry
-        QHash<QString, qsizetype> keyIndex; // first entry of each case-folded key: offset in body
+        Line header;
+        QList<Line> lines;    // the lines after the header, up to the next section
+        qsizetype insertAt = 0; // where a new key goes: after the last entry, else after the header
+        QHash<QString, qsizetype> keyIndex; // first entry of each case-folded key: index in lines
         bool indexed = false;
     };
     using EntryVisitor = std::function<void(QStringView key, QStringView value)>;
 
     void ForEachEntry(QStringView section, const EntryVisitor &visit) const;
     void SplitOut(const QString &folded);
-    static Segment RawSegment(QStringView text);
-    static Segment MakeSection(QStringView text, const QString &folded);
+    static Segment RawSegment(QStringView text, QByteArrayView bytes);
+    static Segment MakeSection(QStringView text, QByteArrayView bytes, const QString &folded);
     static void IndexKeys(Segment &s);
     Segment &SectionForNewKey(const QString &folded, QStringView name);
 
@@ -118,6 +131,21 @@ private:
     QSet<QString> splitOut_; // section names whose every occurrence is a parsed segment
     QByteArray original_;    // the bytes read, so that a save that changes nothing is skipped
     QString error_;
+};
+
+// An exclusive hold on the INI file at a path, for a read, change and save that must not mix with
+// another program's: a lock file beside it ("<name>.lock"), waited for while another program
+// holds it, and removed again on release. A lock left by a program that died is taken over.
+class IniFileLock
+{
+public:
+    explicit IniFileLock(const QString &iniPath);
+    // False when the lock file could not be made (a folder that cannot be written).
+    bool held() const { return held_; }
+
+private:
+    QLockFile lock_;
+    bool held_ = false;
 };
 
 } // namespace vl

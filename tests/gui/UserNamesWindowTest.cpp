@@ -90,5 +90,31 @@ TEST(UserNamesWindow, SelfCheckFaultLeavesTheFileUnchanged)
     EXPECT_EQ(ReadFile(ini), "[NAMES]\n0=README\n");
 }
 
+TEST(UserNamesWindow, FileTooLargeForTheListsIsReportedAndStartUpEnds)
+{
+    TempFolder config;
+    const QString ini = config.path() + u"Vorlant.ini";
+    QByteArray text = "[NAMES]\n";
+    for (int i = 0; i < 1'000'001; ++i)
+        text += QByteArray::number(i) + "=Name" + QByteArray::number(i) + "x\n";
+    QFile f(ini);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(text);
+    f.close();
+    Dialogs::TakeShownMessages();
+    {
+        auto form = Start(ini);
+        EXPECT_TRUE(form->EndRequested());
+        const QList<MessageRequest> shown = Dialogs::TakeShownMessages();
+        ASSERT_EQ(shown.size(), 1);
+        EXPECT_EQ(shown[0].text, u"Unable to insert a line.");
+        EXPECT_EQ(shown[0].icon, MessageIcon::Error);
+        EXPECT_EQ(shown[0].buttons, MessageButtons::Ok);
+        // Nothing was loaded: the lists hold the built-in rows only.
+        EXPECT_TRUE(form->Dictionaries().names.UserList().isEmpty());
+    }
+    EXPECT_EQ(ReadFile(ini), text);
+}
+
 } // namespace
 } // namespace vl

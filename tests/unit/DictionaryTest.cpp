@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QRandomGenerator>
+
 #include <algorithm>
 
 namespace vl {
@@ -218,14 +220,58 @@ TEST(Dictionary, LoadedUserNamesAreCheckedAndKeyed)
     TDictionaries dictionaries;
     RecordingPrompt prompt;
     const bool end = PrepareDictionaries(dictionaries, prompt, [](TDictionaries &d) {
-        d.names.LoadUserName(u"README"_qs);
-        d.names.LoadUserName(u"MyTool"_qs);
+        d.names.LoadUserNames({u"README"_qs, u"MyTool"_qs});
     });
     EXPECT_TRUE(end);
     ASSERT_EQ(prompt.messages.size(), 1);
     EXPECT_TRUE(prompt.messages[0].startsWith(U("Найдены повторяющиеся имена файлов (")));
     EXPECT_EQ(dictionaries.names.UserList(), (QStringList{u"MyTool"_qs, u"README"_qs}));
     EXPECT_EQ(dictionaries.names.SpellingAt(dictionaries.names.FindName(u"mytool")), u"MyTool");
+}
+
+// Loading in one sort and one merge gives exactly the lists that inserting the names one by one
+// in file order gives: the same rows, equal rows in the same order, the same names dropped.
+TEST(Dictionary, LoadingInOneMergeEqualsInsertingOneByOne)
+{
+    QRandomGenerator random(19);
+    const QStringList builtin = {u"Alpha"_qs, u"Beta"_qs, u"Gamma"_qs, u"Zeta"_qs};
+    const QStringList pool = {u"alpha"_qs, u"ALPHA"_qs, u"Delta"_qs, u"delta"_qs, u"DeLtA"_qs,
+                              u"Epsilon"_qs, u"Omega"_qs, u"ab-c"_qs, u"abc"_qs, u"a-bc"_qs,
+                              U("Заря"), U("ЗАРЯ"), u"1x"_qs, u"x"_qs, u"Zeta"_qs};
+    for (int round = 0; round < 200; ++round) {
+        QStringList names;
+        const int count = random.bounded(12);
+        for (int i = 0; i < count; ++i)
+            names.append(pool[random.bounded(static_cast<int>(pool.size()))]);
+        SortedTextList spellings(true), users(false);
+        for (const QString &row : builtin)
+            spellings.Insert(row);
+        for (const QString &name : names) {
+            users.Insert(name);
+            spellings.Insert(name);
+        }
+        TDictionary d;
+        d.SetBuiltinRows(builtin);
+        d.LoadUserNames(names);
+        ASSERT_EQ(d.Spellings(), spellings.rows()) << names.join(u' ').toStdString();
+        ASSERT_EQ(d.UserList(), users.rows()) << names.join(u' ').toStdString();
+    }
+}
+
+TEST(Dictionary, NamesThatDoNotFitRaiseUnableToInsertALineAndLoadNothing)
+{
+    TDictionary d(4);
+    d.SetBuiltinRows({u"Alpha"_qs, u"Beta"_qs});
+    d.LoadUserNames({u"Gamma"_qs, u"Delta"_qs}); // exactly full
+    EXPECT_EQ(d.Count(), 4);
+    try {
+        d.LoadUserNames({u"Omega"_qs});
+        FAIL() << "no error";
+    } catch (const PlatformError &e) {
+        EXPECT_EQ(e.message(), u"Unable to insert a line");
+    }
+    EXPECT_EQ(d.Count(), 4);
+    EXPECT_EQ(d.UserList(), (QStringList{u"Delta"_qs, u"Gamma"_qs}));
 }
 
 } // namespace

@@ -90,18 +90,28 @@ TEST(IniFile, RewrittenSectionStaysInPlaceAndTheRestIsUntouched)
     ASSERT_TRUE(ini.WriteKey(u"Added", u"k", u"v"));
     ASSERT_TRUE(ini.Flush());
     EXPECT_EQ(f.onDisk(), QByteArray("; top\n\n[Other]\n Key = Value \n; comment\n\n"
-                                     "[names]\n0=New\n1=Newer\n\n"
+                                     "[names]\n; mine\n0=New\n1=Newer\n\n"
                                      "[Tail]\nx=1\n[Added]\nk=v\n"));
 }
 
-TEST(IniFile, EraseRemovesTheSectionButKeepsItsTrailingBlankLines)
+TEST(IniFile, EraseRemovesTheEntriesAndKeepsEverythingElse)
 {
-    IniFixture f("[A]\na=1\n; c\n\n[B]\nb=1\n[A]\nz=2\n");
+    // A section left with blank lines only loses its header; one with a comment keeps it.
+    IniFixture f("[A]\na=1\n; c\n\n[B]\nb=1\n[A]\nz=2\n\n[C]\n");
     IniFile ini(f.path());
     ini.EraseSection(u"a");
     EXPECT_TRUE(ini.SectionLines(u"A").isEmpty());
     ASSERT_TRUE(ini.Flush());
-    EXPECT_EQ(f.onDisk(), QByteArray("\n[B]\nb=1\n"));
+    EXPECT_EQ(f.onDisk(), QByteArray("[A]\n; c\n\n[B]\nb=1\n\n[C]\n"));
+
+    // New keys go where the last entry stood, between the comments around it.
+    IniFixture g("[N]\n; head\n0=x\n; middle\n1=y\n; foot\n\n[M]\n");
+    IniFile names(g.path());
+    names.EraseSection(u"N");
+    ASSERT_TRUE(names.WriteKey(u"N", u"0", u"a"));
+    ASSERT_TRUE(names.WriteKey(u"N", u"1", u"b"));
+    ASSERT_TRUE(names.Flush());
+    EXPECT_EQ(g.onDisk(), QByteArray("[N]\n; head\n; middle\n0=a\n1=b\n; foot\n\n[M]\n"));
 }
 
 TEST(IniFile, WriteKeyReplacesTheFirstEntryAndAddsAfterTheLast)
@@ -165,17 +175,26 @@ TEST(IniFile, Windows1251TableMatchesTheSystemConverter)
     EXPECT_EQ(IniFile::DecodeWindows1251(all), QString(system.decode(all)));
 }
 
-TEST(IniFile, NonUtf8FileIsReadAsWindows1251AndWrittenAsUtf8)
+TEST(IniFile, EachLineIsDecodedOnItsOwnAndKeptAsItWasRead)
 {
-    // "Комментарий" and "Привет" in Windows-1251.
-    IniFixture f("[S]\r\n; \xCA\xEE\xEC\xEC\xE5\xED\xF2\xE0\xF0\xE8\xE9\r\n"
-                 "k=\xCF\xF0\xE8\xE2\xE5\xF2\r\n");
+    // "Комментарий" and "Привет" in Windows-1251, beside "Заря" in UTF-8, and a stray byte.
+    const QByteArray before = "[S]\r\n; \xCA\xEE\xEC\xEC\xE5\xED\xF2\xE0\xF0\xE8\xE9\r\n"
+                              "k=\xCF\xF0\xE8\xE2\xE5\xF2\r\n"
+                              + U("u=Заря\r\n").toUtf8() + "[T]\r\n; \xFF\r\nt=1\r\n";
+    IniFixture f(before);
     IniFile ini(f.path());
     EXPECT_TRUE(ini.readAsWindows1251());
     EXPECT_EQ(ValueOf(ini, u"S", u"k"), U("Привет"));
-    ASSERT_TRUE(ini.WriteKey(u"S", u"n", u"1"));
+    EXPECT_EQ(ValueOf(ini, u"S", u"u"), U("Заря"));
+    ASSERT_TRUE(ini.WriteKey(u"S", u"n", U("Ёж")));
     ASSERT_TRUE(ini.Flush());
-    EXPECT_EQ(f.onDisk(), U("[S]\r\n; Комментарий\r\nk=Привет\r\nn=1\r\n").toUtf8());
+    // Only the new line is UTF-8 of the program's making; every other line is as it was.
+    const qsizetype cut = before.indexOf("[T]");
+    EXPECT_EQ(f.onDisk(), before.first(cut) + U("n=Ёж\r\n").toUtf8() + before.sliced(cut));
+
+    // A byte order mark before a bad byte: the first header is still a header.
+    IniFixture bom("\xEF\xBB\xBF[NAMES]\n0=Zork\n[X]\n; \xFF\n");
+    EXPECT_EQ(IniFile(bom.path()).SectionLines(u"NAMES"), QStringList{u"0=Zork"_qs});
 }
 
 TEST(IniFile, SaveThatChangesNothingWritesNothing)

@@ -281,5 +281,38 @@ TEST(UserNames, PathBesideTheProgramOrInTheConfigFolder)
     EXPECT_EQ(UserNamesPath(), self.absolutePath() + u"/Vorlant.ini");
 }
 
+TEST(UserNames, CommentsInTheNamesSectionAndEveryOtherSectionSurviveASave)
+{
+    TempFolder folder;
+    const QByteArray other = "[Other]\r\n; caf\xE9\r\nk = v \r\n";
+    folder.AddFile(QByteArray("Vorlant.ini"),
+                   "[NAMES]\r\n; names I use at work\r\n0=Zork\r\n\r\n" + other);
+    const QString path = folder.path() + u"Vorlant.ini";
+    Start start(path);
+    EXPECT_EQ(start.dictionaries.names.UserList(), QStringList{u"Zork"_qs});
+    start.dictionaries.names.AddName(u"Alpha"_qs);
+    SaveUserNames(start.dictionaries, path);
+    EXPECT_EQ(folder.Contents("Vorlant.ini"),
+              "[NAMES]\r\n; names I use at work\r\n0=Alpha\r\n1=Zork\r\n\r\n" + other);
+}
+
+TEST(UserNames, ASaveKeepsTheNamesAnotherCopySavedMeanwhile)
+{
+    TempFolder folder;
+    const QString path = folder.path() + u"Vorlant.ini";
+    folder.AddFile(QByteArray("Vorlant.ini"), "[NAMES]\n0=Zork\n");
+    Start first(path);
+    Start second(path);
+    first.dictionaries.names.AddName(u"Alpha"_qs);
+    first.dictionaries.full.AddName(u"Read.Me.First"_qs);
+    second.dictionaries.names.AddName(u"Quuxly"_qs);
+    second.dictionaries.names.AddName(u"ALPHA"_qs); // the same name, letter case aside
+    SaveUserNames(first.dictionaries, path);
+    SaveUserNames(second.dictionaries, path);
+    EXPECT_EQ(folder.Contents("Vorlant.ini"),
+              "[NAMES]\n0=ALPHA\n1=Quuxly\n2=Zork\n[NAME.EXT]\n0=Read.Me.First\n");
+    EXPECT_EQ(folder.Names(), QList<QByteArray>{"Vorlant.ini"}); // no lock file left behind
+}
+
 } // namespace
 } // namespace vl
