@@ -186,7 +186,7 @@ void BM_SortByCaption(benchmark::State &state)
         fresh.detach(); // the list's own items, as after a scan
         model.Append(std::move(fresh));
         state.ResumeTiming();
-        model.Sort(vl::SortMode::ByCaption, flags);
+        vl::SortItems(model, vl::SortMode::ByCaption, flags);
     }
 }
 BENCHMARK(BM_SortByCaption)->ArgName("ascending")->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);

@@ -159,10 +159,9 @@ void FileListModel::SetChecked(int row, bool checked)
     emit MarksChanged();
 }
 
-void FileListModel::Sort(SortMode mode, const SortFlags &flags)
+void FileListModel::Reorder(const std::vector<int> &order)
 {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    const std::vector<int> order = SortedOrder(items_, mode, flags);
     QList<FileItem> sorted;
     sorted.reserve(size());
     std::vector<int> newRow(order.size());

@@ -4,12 +4,12 @@
 // extension, column 2 the state text.
 
 #include "VLMain/core/FileItem.h"
-#include "VLMain/core/FileOrder.h"
 
 #include <QAbstractTableModel>
 #include <QList>
 
 #include <functional>
+#include <vector>
 
 namespace vl {
 
@@ -46,8 +46,9 @@ public:
     void SetAllChecked(bool checked);
     void SetChecked(int row, bool checked);
 
-    // The list's own sort: stable, in the order of ItemOrder (see SortedOrder).
-    void Sort(SortMode mode, const SortFlags &flags);
+    // Puts the rows in a new order: order[i] is the row that becomes row i (a permutation of the
+    // rows, as SortedOrder gives). Selections and the current row move with their items.
+    void Reorder(const std::vector<int> &order);
 
     void SetCaptionsEditable(bool editable);
     bool CaptionsEditable() const { return editable_; }

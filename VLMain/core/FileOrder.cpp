@@ -81,11 +81,16 @@ std::vector<int> SortedOrder(const QList<FileItem> &items, SortMode mode, const 
     return rows;
 }
 
+void SortItems(FileListModel &model, SortMode mode, const SortFlags &flags)
+{
+    model.Reorder(SortedOrder(model.items(), mode, flags));
+}
+
 void SortByColumn(FileListModel &model, SortFlags &flags, int column)
 {
     if (column < 0 || column >= FileListModel::kColumnCount)
         return;
-    model.Sort(static_cast<SortMode>(column + 1), flags);
+    SortItems(model, static_cast<SortMode>(column + 1), flags);
     const bool inverted = !flags.SortAscending[static_cast<std::size_t>(column)];
     flags.SetAll();
     flags.SortAscending[static_cast<std::size_t>(column)] = inverted;
@@ -93,13 +98,13 @@ void SortByColumn(FileListModel &model, SortFlags &flags, int column)
 
 void SortMarkedFirst(FileListModel &model, SortFlags &flags)
 {
-    model.Sort(SortMode::MarkedFirst, flags);
+    SortItems(model, SortMode::MarkedFirst, flags);
     flags.SetAll();
 }
 
 void SortAfterScan(FileListModel &model, SortFlags &flags)
 {
-    model.Sort(SortMode::ByCaption, flags);
+    SortItems(model, SortMode::ByCaption, flags);
     flags.SortAscending[0] = !flags.SortAscending[0];
 }
 

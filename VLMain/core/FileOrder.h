@@ -59,6 +59,9 @@ private:
 // to row i.
 std::vector<int> SortedOrder(const QList<FileItem> &items, SortMode mode, const SortFlags &flags);
 
+// The list's own sort: stable, in the order of ItemOrder.
+void SortItems(FileListModel &model, SortMode mode, const SortFlags &flags);
+
 // A click on the header of column k (0 to 2): sorts by that column in the direction that its
 // flag holds, inverts that flag and sets the other two.
 void SortByColumn(FileListModel &model, SortFlags &flags, int column);

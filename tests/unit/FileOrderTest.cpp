@@ -155,7 +155,7 @@ TEST(FileOrder, MarkedFirstAfterAPass)
 TEST(FileOrder, SortIsStableForEqualCaptions)
 {
     List l{Item(u"readme", u"1"), Item(u"README", u"2"), Item(u"ReadMe", u"3"), Item(u"a", u"4")};
-    l.model.Sort(SortMode::ByCaption, l.flags);
+    SortItems(l.model, SortMode::ByCaption, l.flags);
     EXPECT_EQ(l.Extensions(), (QStringList{u"4"_qs, u"1"_qs, u"2"_qs, u"3"_qs}));
 }
 
