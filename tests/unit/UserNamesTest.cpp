@@ -290,10 +290,10 @@ TEST(UserNames, CommentsInTheNamesSectionAndEveryOtherSectionSurviveASave)
     const QString path = folder.path() + u"Vorlant.ini";
     Start start(path);
     EXPECT_EQ(start.dictionaries.names.UserList(), QStringList{u"Zork"_qs});
-    start.dictionaries.names.AddName(u"Alpha"_qs);
+    start.dictionaries.names.AddName(u"Aqwizt"_qs);
     SaveUserNames(start.dictionaries, path);
     EXPECT_EQ(folder.Contents("Vorlant.ini"),
-              "[NAMES]\r\n; names I use at work\r\n0=Alpha\r\n1=Zork\r\n\r\n" + other);
+              "[NAMES]\r\n; names I use at work\r\n0=Aqwizt\r\n1=Zork\r\n\r\n" + other);
 }
 
 TEST(UserNames, ASaveKeepsTheNamesAnotherCopySavedMeanwhile)
@@ -303,14 +303,14 @@ TEST(UserNames, ASaveKeepsTheNamesAnotherCopySavedMeanwhile)
     folder.AddFile(QByteArray("Vorlant.ini"), "[NAMES]\n0=Zork\n");
     Start first(path);
     Start second(path);
-    first.dictionaries.names.AddName(u"Alpha"_qs);
+    first.dictionaries.names.AddName(u"Aqwizt"_qs);
     first.dictionaries.full.AddName(u"Read.Me.First"_qs);
     second.dictionaries.names.AddName(u"Quuxly"_qs);
-    second.dictionaries.names.AddName(u"ALPHA"_qs); // the same name, letter case aside
+    second.dictionaries.names.AddName(u"AQWIZT"_qs); // the same name, letter case aside
     SaveUserNames(first.dictionaries, path);
     SaveUserNames(second.dictionaries, path);
     EXPECT_EQ(folder.Contents("Vorlant.ini"),
-              "[NAMES]\n0=ALPHA\n1=Quuxly\n2=Zork\n[NAME.EXT]\n0=Read.Me.First\n");
+              "[NAMES]\n0=AQWIZT\n1=Quuxly\n2=Zork\n[NAME.EXT]\n0=Read.Me.First\n");
     EXPECT_EQ(folder.Names(), QList<QByteArray>{"Vorlant.ini"}); // no lock file left behind
 }
 
