@@ -1,8 +1,8 @@
 // The system floor of a rename pass: list the folder, then give every file its new name (the
-// extension in lower case) in the pass's two no-replace steps, old -> old.tmp -> new. Nothing
-// else: no classification, no window, no journal. Prints "floor_ms <ms>". With --one-step, each
-// file gets its new name in one no-replace rename instead, as a tool without the temporary name
-// would do it: the least any renamer can take.
+// extension in lower case). With --one-step, one no-replace rename per file, as the pass renames
+// where the file system tells case apart: the floor the pass is measured against. Without it, the
+// two no-replace steps of a folder that folds case, old -> old.tmp -> new, shown for information.
+// Nothing else: no classification, no window, no journal. Prints "floor_ms <ms>".
 //   vorlant-bench-floor DIR [--one-step]
 
 #include "bench/BenchNames.h"

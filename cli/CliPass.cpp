@@ -5,13 +5,16 @@
 #include "VLMain/core/FolderScan.h"
 #include "VLMain/core/RenamePass.h"
 #include "VLUtils/core/Collation.h"
+#include "VLUtils/core/TextRules.h"
 
 #include <QFile>
+#include <QHash>
 #include <QJsonDocument>
 #include <QJsonObject>
 
 #include <algorithm>
 #include <cerrno>
+#include <memory>
 
 namespace vl::cli
 {
@@ -90,39 +93,87 @@ private:
     QString text_;
 };
 
-// The names of one folder, changed as the rename pass would change them, to foresee the pass's
-// failures without touching the folder. A pass that cannot rename at all (no right to write in
-// the folder, a read-only disk) fails on every file, as the system would tell it.
-class NameSimulation
+// The folder as the rename pass sees it, with nothing touched: the listed names in a set, compared
+// without regard to case where the real folder folds case, names longer than 255 bytes refused,
+// each rename changing the set. The preview runs the real pass on it, so it says what -x does.
+// A folder in which nothing may be renamed (no right to write, a read-only disk) fails every
+// rename, as the system would.
+class DryRunFileSystem final : public FileSystem
 {
 public:
-    NameSimulation(FileSystem &fs, const QByteArray &folder)
+    DryRunFileSystem(FileSystem &real, const QByteArray &folder)
+        : real_(real)
     {
         QList<QByteArray> names;
-        fs.ListNames(folder, names);
-        names_ = QSet<QByteArray>(names.cbegin(), names.cend());
-        writeError_ = fs.WriteAccess(folder);
+        real.ListNames(folder, names);
+        writeError_ = real.WriteAccess(folder);
+        // A name under another spelling of its case is the same file where the folder folds case.
+        for (const QByteArray &name : names) {
+            const QByteArray other = name.toUpper() != name ? name.toUpper() : name.toLower();
+            bool same = false;
+            if (other != name && real.SameFile(folder, name, other, same) != ENOENT) {
+                foldCase_ = same;
+                break;
+            }
+            if (other != name)
+                break;
+        }
+        for (const QByteArray &name : names)
+            names_.insert(Key(name), name);
     }
 
-    // The failure of renaming oldName through tempName to newName, or empty when it would work.
-    QString Rename(const QByteArray &oldName, const QByteArray &tempName, const QByteArray &newName)
+    std::unique_ptr<DirectoryListing> NewListing() override { return real_.NewListing(); }
+    int RenameNoReplace(const QByteArray &, const QByteArray &from, const QByteArray &to) override
     {
         if (writeError_ != 0)
-            return DescribeError(writeError_);
-        if (!names_.contains(oldName))
-            return DescribeError(ENOENT);
-        if (names_.contains(tempName))
-            return u"временное имя «" + QString::fromUtf8(tempName) + u"» занято";
-        if (names_.contains(newName))
-            return DescribeError(EEXIST); // the second step fails and the file goes back
-        names_.remove(oldName);
-        names_.insert(newName);
-        return {};
+            return writeError_;
+        if (to.size() > kLongestName)
+            return ENAMETOOLONG;
+        if (!names_.contains(Key(from)))
+            return ENOENT;
+        if (names_.contains(Key(to)))
+            return EEXIST;
+        names_.remove(Key(from));
+        names_.insert(Key(to), to);
+        return 0;
     }
+    int ListNames(const QByteArray &, QList<QByteArray> &names) override
+    {
+        names = names_.values();
+        return 0;
+    }
+    int SameFile(const QByteArray &, const QByteArray &a, const QByteArray &b, bool &same) override
+    {
+        if (!names_.contains(Key(a)) || !names_.contains(Key(b)))
+            return ENOENT;
+        same = Key(a) == Key(b);
+        return 0;
+    }
+    int ListSubfolders(const QByteArray &folder, FolderIdentity &identity, QList<QByteArray> *subfolders) override
+    {
+        return real_.ListSubfolders(folder, identity, subfolders);
+    }
+    int WriteAccess(const QByteArray &) override { return writeError_; }
+    JournalStore &Journals() override { return real_.Journals(); }
 
 private:
-    QSet<QByteArray> names_;
+    static constexpr qsizetype kLongestName = 255;
+
+    QByteArray Key(const QByteArray &name) const
+    {
+        return foldCase_ ? UpperCase(QString::fromUtf8(name)).toUtf8() : name;
+    }
+
+    FileSystem &real_;
+    QHash<QByteArray, QByteArray> names_; // key -> the name as listed or renamed
+    bool foldCase_ = false;
     int writeError_ = 0;
+};
+
+class QuietPassHooks final : public RenamePassHooks
+{
+public:
+    void BeforeItem(int, int, const QString &) override {}
 };
 
 } // namespace
@@ -176,37 +227,15 @@ void FolderPass::Run(const QString &folder)
         }
         outcomes = ApplyOutcomes(before, plans, files);
     } else {
-        outcomes = PreviewOutcomes(folder, before, plans);
+        // The real pass over a copy of the list, on the folder's names.
+        FileListModel copy;
+        copy.Append(before);
+        DryRunFileSystem dryRun(fs_, QFile::encodeName(folder));
+        QuietPassHooks hooks;
+        RenameFiles(folder, copy, dictionaries_, dryRun, hooks, RenameOptions {});
+        outcomes = ApplyOutcomes(before, plans, copy);
     }
     Show(folder, before, plans, outcomes);
-}
-
-QList<FolderPass::Outcome> FolderPass::PreviewOutcomes(
-    const QString &folder, const QList<FileItem> &items, const QList<ItemPlan> &plans)
-{
-    // The pass's renames played against the folder's names, in the pass's order, with the same
-    // refusals and the same failures of a taken name.
-    NameSimulation disk(fs_, QFile::encodeName(folder));
-    QList<Outcome> outcomes;
-    outcomes.reserve(items.size());
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        const FileItem &item = items.at(i);
-        const ItemPlan &plan = plans.at(i);
-        Outcome outcome;
-        outcome.state = plan.state;
-        outcome.newName = plan.rename ? plan.newName : NameOf(item);
-        if (plan.rename) {
-            outcome.error = RefusalReason(item, plan.newName);
-            if (outcome.error.isEmpty())
-                outcome.error = disk.Rename(item.diskName, plan.tempName, plan.newName.toUtf8());
-            if (outcome.error.isEmpty())
-                outcome.renamed = true;
-            else
-                outcome.state = ItemState::NotRenamed;
-        }
-        outcomes.append(std::move(outcome));
-    }
-    return outcomes;
 }
 
 QList<FolderPass::Outcome> FolderPass::ApplyOutcomes(

@@ -51,8 +51,6 @@ private:
         QString error; // why it is not (to be) renamed; empty otherwise
     };
 
-    QList<Outcome> PreviewOutcomes(
-        const QString &folder, const QList<FileItem> &items, const QList<ItemPlan> &plans);
     QList<Outcome> ApplyOutcomes(
         const QList<FileItem> &before, const QList<ItemPlan> &plans, const FileListModel &after);
     void Show(const QString &folder, const QList<FileItem> &items, const QList<ItemPlan> &plans,

@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (!read->begun)
         return 0;
 
-    QByteArray again = JournalHeaderText(read->folder, read->entries);
+    QByteArray again = JournalHeaderText(read->folder, read->entries, read->oneStep);
     for (int i = 0; i < read->states.size(); ++i)
         if (read->states[i] != StepState::Planned)
             again += JournalRecordText(i, read->states[i]);
@@ -31,6 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(reread->folder == read->folder);
     FUZZ_CHECK(reread->entries == read->entries);
     FUZZ_CHECK(reread->states == read->states);
+    FUZZ_CHECK(reread->oneStep == read->oneStep);
     FUZZ_CHECK(reread->finished == read->finished && reread->begun);
     return 0;
 }

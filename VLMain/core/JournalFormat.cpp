@@ -7,6 +7,9 @@
 //
 //   VORLANT-JOURNAL 1
 //   folder <the renamed folder, ending in "/">
+//   steps 1                                     the folder tells case apart: each rename is one
+//                                               step, old to new; no temporary name is used
+//                                               (without this line every rename has two steps)
 //   P <old name> <temporary name> <new name>    one line per planned rename, in pass order
 //   B                                           the plan is complete
 //   T <i>    the first step of planned rename i (counted from 0) is done; read, but no longer
@@ -14,6 +17,8 @@
 //   N <i>    its second step is done: the file is under its new name
 //   O <i>    a step failed: the file is under its old name (again)
 //   K <i>    a step failed and the file could not leave its temporary name
+//   S        the folder turned out to fold case: from here on renames go in two steps, through
+//            their temporary names, as in a journal without "steps 1"
 //   F        the pass (or its recovery) has finished
 
 #include "VLMain/core/JournalFormat.h"
@@ -112,7 +117,7 @@ QByteArray WithSlash(QByteArray folder)
     return folder;
 }
 
-QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry> &plan)
+QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry> &plan, bool oneStep)
 {
     qsizetype size = 64 + folder.size();
     for (const JournalEntry &e : plan)
@@ -123,6 +128,8 @@ QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry>
     out += "\nfolder ";
     AppendEncoded(out, WithSlash(folder));
     out += '\n';
+    if (oneStep)
+        out += "steps 1\n";
     for (const JournalEntry &e : plan) {
         out += "P ";
         AppendEncoded(out, e.oldName);
@@ -176,6 +183,10 @@ std::optional<JournalContents> ParseJournal(const QByteArray &bytes)
                 journal.begun = true;
                 continue;
             }
+            if (line == "steps 1" && journal.entries.isEmpty()) {
+                journal.oneStep = true;
+                continue;
+            }
             if (!line.startsWith("P "))
                 continue;
             const QByteArrayView rest = line.sliced(2);
@@ -192,6 +203,10 @@ std::optional<JournalContents> ParseJournal(const QByteArray &bytes)
         }
         if (line == "F") {
             journal.finished = true;
+            continue;
+        }
+        if (line == "S") {
+            journal.oneStep = false;
             continue;
         }
         if (line.size() < 3 || !IsState(line[0]) || line[1] != ' ')

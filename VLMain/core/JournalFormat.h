@@ -39,13 +39,16 @@ struct JournalContents
     QList<JournalEntry> entries;
     QList<StepState> states; // one per entry
     bool begun = false;      // the plan is complete, so renames may have happened
+    bool oneStep = false;    // every rename was one step: no temporary name was ever used
     bool finished = false;   // the pass (or its recovery) came to its end
 };
 
 // The journal's text for a plan and its records, and the parse of such a text. Parsing accepts
 // any bytes: a torn last line is ignored, malformed records are skipped, and a text without a
 // complete plan reads as not begun. nullopt when the header is not a journal's.
-QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry> &plan);
+QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry> &plan, bool oneStep = false);
+// The record of a pass that goes on in two steps after it began in one.
+inline constexpr char kTwoStepsRecord[] = "S\n";
 QByteArray JournalRecordText(int index, StepState state);
 std::optional<JournalContents> ParseJournal(const QByteArray &bytes);
 

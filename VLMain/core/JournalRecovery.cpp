@@ -95,7 +95,9 @@ bool RecoverJournal(JournalFile &file, JournalContents &journal, FileSystem &fs,
     for (int i = 0; i < journal.entries.size(); ++i) {
         const JournalEntry &e = journal.entries.at(i);
         const StepState r = journal.states.at(i);
-        if (!present.contains(e.tempName)) {
+        // Without temporary names the file is under its old or its new name, or gone; a file under
+        // the temporary name is someone else's.
+        if (journal.oneStep || !present.contains(e.tempName)) {
             // A file whose step was not recorded: the folder tells where it went. One the pass
             // never reached is under its old name and needs no record.
             if (r == StepState::AtTemp || r == StepState::LeftAtTemp) {
@@ -206,15 +208,19 @@ UndoReport UndoPass(const JournalContents &journal, FileSystem &fs, const QStrin
     }
     if (plan.isEmpty())
         return report;
+    const bool oneStep = TellsCaseApart(fs, journal.folder, plan);
     std::unique_ptr<RenameJournal> undoJournal
-        = RenameJournal::Begin(fs.Journals(), journalFolder, journal.folder, plan, &report.journalError);
+        = RenameJournal::Begin(fs.Journals(), journalFolder, journal.folder, plan, oneStep, &report.journalError);
+    FolderRenamer renamer(fs, journal.folder, oneStep, [&] {
+        if (undoJournal)
+            undoJournal->RecordTwoSteps();
+    });
     for (int i = 0; i < plan.size(); ++i) {
         const JournalEntry &e = plan.at(i);
-        const RenameResult result = RenameInTwoSteps(fs, journal.folder, e.oldName, e.tempName, e.newName,
-                                                     [&](StepState state) {
-                                                         if (undoJournal)
-                                                             undoJournal->Record(i, state);
-                                                     });
+        const RenameResult result = renamer.Rename(e.oldName, e.tempName, e.newName, [&](StepState state) {
+            if (undoJournal)
+                undoJournal->Record(i, state);
+        });
         if (result.renamed)
             ++report.reversed;
         else

@@ -80,7 +80,7 @@ RenameJournal::~RenameJournal()
 
 std::unique_ptr<RenameJournal> RenameJournal::Begin(JournalStore &store, const QString &journalFolder,
                                                     const QByteArray &folder, const QList<JournalEntry> &plan,
-                                                    QString *error, int syncIntervalMs)
+                                                    bool oneStep, QString *error, int syncIntervalMs)
 {
     // Recovery may run from another current directory.
     QByteArray absolute = folder;
@@ -105,7 +105,7 @@ std::unique_ptr<RenameJournal> RenameJournal::Begin(JournalStore &store, const Q
     std::unique_ptr<JournalFile> file;
     if (const int code = store.Create(newPath, file); code != 0)
         return fail(newPath, code);
-    int code = file->Append(JournalHeaderText(absolute, plan));
+    int code = file->Append(JournalHeaderText(absolute, plan, oneStep));
     if (code == 0)
         code = file->Sync();
     if (code == 0)
@@ -134,6 +134,14 @@ void RenameJournal::Record(int index, StepState state)
         Sync();
     else if (pending_.size() >= kPendingBytes || now - lastWriteNs_ >= kWriteIntervalNs)
         WritePending();
+}
+
+void RenameJournal::RecordTwoSteps()
+{
+    if (!file_)
+        return;
+    pending_ += kTwoStepsRecord;
+    Sync();
 }
 
 void RenameJournal::Count(int error)

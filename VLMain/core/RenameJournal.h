@@ -50,10 +50,11 @@ public:
     // first record made this long after the previous flush (0: every record is written and
     // flushed at once). Between flushes they are appended every 20 ms. Recovery does not depend
     // on them (it reads the folder). Flushing by time, not by count, keeps the cost of the
-    // flushes fixed however fast the renames go: each one waits for the disk.
+    // flushes fixed however fast the renames go: each one waits for the disk. oneStep: the pass
+    // renames in one step, using no temporary name, until RecordTwoSteps.
     static std::unique_ptr<RenameJournal> Begin(JournalStore &store, const QString &journalFolder,
                                                 const QByteArray &folder, const QList<JournalEntry> &plan,
-                                                QString *error = nullptr,
+                                                bool oneStep, QString *error = nullptr,
                                                 int syncIntervalMs = kDefaultSyncIntervalMs);
     ~RenameJournal(); // an unfinished journal stays on disk for recovery
 
@@ -63,6 +64,9 @@ public:
     // Adds one record. A record that cannot be written is counted, not raised: recovery reads
     // the folder and needs no record to be right.
     void Record(int index, StepState state);
+    // Writes down and flushes, before the first temporary name is used, that the pass goes on in
+    // two steps.
+    void RecordTwoSteps();
     // Marks the journal finished, closes it and keeps the newest kKeptJournals finished journals.
     // False when a record, the end or the final rename could not be written.
     bool Finish();

@@ -129,9 +129,12 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
             }
         }
     }
+    // One listing-free look at the folder decides how its files are renamed; the journal says so
+    // before the first rename.
+    const bool oneStep = !journalPlan.isEmpty() && TellsCaseApart(fs, folderBytes, journalPlan);
     std::unique_ptr<RenameJournal> journal;
     if (!options.journalFolder.isEmpty() && !journalPlan.isEmpty()) {
-        journal = RenameJournal::Begin(fs.Journals(), options.journalFolder, folderBytes, journalPlan,
+        journal = RenameJournal::Begin(fs.Journals(), options.journalFolder, folderBytes, journalPlan, oneStep,
                                        &report.journalError, options.journalSyncIntervalMs);
         if (journal)
             report.journalPath = journal->path();
@@ -142,6 +145,10 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     std::optional<FolderHold> hold;
     if (!journalPlan.isEmpty())
         hold.emplace(fs, folderBytes);
+    FolderRenamer renamer(fs, folderBytes, oneStep, [&journal] {
+        if (journal)
+            journal->RecordTwoSteps();
+    });
     for (int i = 0; i < count; ++i) {
         hooks.BeforeItem(i, count, ProgressTitle(folder, i, count));
         FileItem item = files.at(i);
@@ -164,8 +171,7 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
                         journal->Record(index, state);
                     };
                 const QByteArray &newDiskName = journalPlan.at(journalIndex.at(i)).newName;
-                const RenameResult result = RenameInTwoSteps(fs, folderBytes, item.diskName,
-                                                             plan.tempName, newDiskName, record);
+                const RenameResult result = renamer.Rename(item.diskName, plan.tempName, newDiskName, record);
                 if (result.renamed) {
                     item.diskName = newDiskName;
                     item.caption = plan.caption;

@@ -82,4 +82,48 @@ RenameResult RenameInTwoSteps(FileSystem &fs, const QByteArray &folder, const QB
     return result;
 }
 
+bool TellsCaseApart(FileSystem &fs, const QByteArray &folder, const QList<JournalEntry> &plan)
+{
+    constexpr int kTried = 3;
+    for (qsizetype i = 0; i < plan.size() && i < kTried; ++i) {
+        bool same = false;
+        const int error = fs.SameFile(folder, plan.at(i).oldName, plan.at(i).newName, same);
+        if (error == 0)
+            return !same;
+        // Absent under its new spelling, so not folded onto the old one (or the file is gone, and
+        // the next one tells).
+        if (error == ENOENT && fs.SameFile(folder, plan.at(i).oldName, plan.at(i).oldName, same) == 0)
+            return true;
+    }
+    return false;
+}
+
+FolderRenamer::FolderRenamer(FileSystem &fs, const QByteArray &folder, bool oneStep, std::function<void()> switched)
+    : fs_(fs), folder_(folder), oneStep_(oneStep), switched_(std::move(switched))
+{
+}
+
+RenameResult FolderRenamer::Rename(const QByteArray &oldName, const QByteArray &tempName, const QByteArray &newName,
+                                   const StepObserver &observer)
+{
+    if (oneStep_) {
+        const int error = fs_.RenameNoReplace(folder_, oldName, newName);
+        bool same = false;
+        if (error != EEXIST || fs_.SameFile(folder_, oldName, newName, same) != 0 || !same) {
+            RenameResult result;
+            result.renamed = error == 0;
+            if (!result.renamed)
+                result.reason = DescribeError(error);
+            if (observer)
+                observer(result.renamed ? StepState::Renamed : StepState::AtOld);
+            return result;
+        }
+        // The new name is the file's own: this folder folds case.
+        oneStep_ = false;
+        if (switched_)
+            switched_();
+    }
+    return RenameInTwoSteps(fs_, folder_, oldName, tempName, newName, observer);
+}
+
 } // namespace vl

@@ -1,7 +1,9 @@
 #pragma once
 
-// One file's rename within its folder, in two steps through a temporary name, never replacing a
-// file, and the texts that tell the user why a rename failed.
+// One file's rename within its folder, never replacing a file, and the texts that tell the user
+// why a rename failed. Where the file system tells letter case apart the rename is one no-replace
+// step. Where it folds case, «readme.txt» and «ReadMe.txt» are one entry and a one-step rename
+// between them would do nothing; there the file goes through a temporary name in two steps.
 
 #include "VLMain/core/JournalFormat.h"
 #include "platform/core/FileSystem.h"
@@ -30,6 +32,31 @@ using StepObserver = std::function<void(StepState)>;
 RenameResult RenameInTwoSteps(FileSystem &fs, const QByteArray &folder, const QByteArray &oldName,
                               const QByteArray &tempName, const QByteArray &newName,
                               const StepObserver &observer = {});
+
+// Whether a folder tells letter case apart, judged from the first planned renames without
+// touching the folder: a new name that differs from the old one only in case names the same file
+// exactly where the file system folds case. False where it folds case or cannot tell.
+bool TellsCaseApart(FileSystem &fs, const QByteArray &folder, const QList<JournalEntry> &plan);
+
+// The renames of one pass in one folder. Each is one no-replace step while the folder is taken
+// to tell case apart. When such a step finds its new name taken by the file itself (the same
+// device and inode), the folder folds case: switched is told once, before the first rename in two
+// steps, and every later rename of the pass goes in two steps at once.
+class FolderRenamer
+{
+public:
+    FolderRenamer(FileSystem &fs, const QByteArray &folder, bool oneStep, std::function<void()> switched = {});
+
+    RenameResult Rename(const QByteArray &oldName, const QByteArray &tempName, const QByteArray &newName,
+                        const StepObserver &observer = {});
+    bool oneStep() const { return oneStep_; }
+
+private:
+    FileSystem &fs_;
+    QByteArray folder_;
+    bool oneStep_;
+    std::function<void()> switched_;
+};
 
 // A failure reason for an errno of the rename calls.
 QString DescribeError(int error);

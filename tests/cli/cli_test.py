@@ -213,9 +213,11 @@ class Passes(CliTestCase):
         self.assertEqual(preview[0], applied[0])
         self.assertEqual(preview[0], 1)
         self.assertEqual(preview[2].replace("не будет переименован в", "не переименован в"), applied[2])
-        for reason in ("имя занято другим файлом", "временное имя «readme.TXT.tmp» занято",
-                       "в кодировке UTF-8"):
+        # Here the file system tells case apart: one step per rename, so a taken temporary name
+        # («autorun.INF.tmp») stops nothing.
+        for reason in ("имя занято другим файлом", "в кодировке UTF-8"):
             self.assertIn(reason, applied[2])
+        self.assertNotIn("временное имя", applied[2])
         self.assertEqual(self.renames(preview[1]), self.renames(applied[1]))
         self.assertIn("readme.LNK → ReadMe.lnk", self.renames(applied[1]))
 

@@ -384,8 +384,10 @@ def hostile_names_on_disk(s):
     s.files(b"readme\n.TXT", b"caf\xe9.TXT", long_name, "ſetup.EXE", "README.TXT", "ReadMe.txt")
     app = s.start()
     app.wait_window()
-    # «ſetup» would become «Setup»: more than letter case, refused. «README.TXT»: name taken.
-    s.rename(app, [b"ReadMe\n.txt", b"caf\xe9.TXT", long_name, "ſetup.EXE", "README.TXT", "ReadMe.txt"],
+    # «ſetup» would become «Setup»: more than letter case, refused. «README.TXT»: name taken. The
+    # 255-byte name has no room for a temporary name, and needs none: the folder tells case apart.
+    s.rename(app, [b"ReadMe\n.txt", b"caf\xe9.TXT", b"a" * 251 + b".txt", "ſetup.EXE", "README.TXT",
+                   "ReadMe.txt"],
              warning=True)
     app.close()
     check(app.wait_exit() == 0, "the program did not end normally")

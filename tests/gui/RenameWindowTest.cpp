@@ -108,7 +108,7 @@ TEST(RenameWindow, InterruptedPassIsFinishedBeforeTheFolderIsListed)
     dir.AddFile(QByteArray("readme.TXT.tmp"), "kept");
     {
         auto journal = RenameJournal::Begin(SystemJournalStore(), journals, dir.nativePath(),
-                                            {{"readme.TXT", "readme.TXT.tmp", "ReadMe.txt"}});
+                                            {{"readme.TXT", "readme.TXT.tmp", "ReadMe.txt"}}, false);
         ASSERT_TRUE(journal);
         journal->Record(0, StepState::AtTemp);
     }

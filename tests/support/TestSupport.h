@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QTemporaryDir>
 
+#include <cerrno>
 #include <ostream>
 
 // Lets GoogleTest print Qt strings in its failure messages.
@@ -47,13 +48,19 @@ private:
     QTemporaryDir dir_;
 };
 
-// The system's file system, for test file systems that change only some of its calls.
+// The system's file system, for test file systems that change only some of its calls. With
+// foldCase it answers for a case-only rename as a file system that folds case does: the new name
+// is taken, by the file itself.
 class ForwardingFileSystem : public FileSystem
 {
 public:
+    bool foldCase = false;
+
     std::unique_ptr<DirectoryListing> NewListing() override { return SystemFileSystem().NewListing(); }
     int RenameNoReplace(const QByteArray &folder, const QByteArray &from, const QByteArray &to) override
     {
+        if (foldCase && from != to && from.toUpper() == to.toUpper())
+            return EEXIST;
         return SystemFileSystem().RenameNoReplace(folder, from, to);
     }
     int ListNames(const QByteArray &folder, QList<QByteArray> &names) override
@@ -62,6 +69,8 @@ public:
     }
     int SameFile(const QByteArray &folder, const QByteArray &a, const QByteArray &b, bool &same) override
     {
+        if (foldCase && a.toUpper() == b.toUpper())
+            return SystemFileSystem().SameFile(folder, a, a, same);
         return SystemFileSystem().SameFile(folder, a, b, same);
     }
     int ListSubfolders(const QByteArray &folder, FolderIdentity &identity, QList<QByteArray> *subfolders) override

@@ -39,9 +39,9 @@ public:
         if (keepOldSpelling && from.endsWith(".tmp")) {
             // Reports success for the case-only step but puts the old spelling back.
             const QByteArray old = from.chopped(4);
-            return SystemFileSystem().RenameNoReplace(folder, from, old.endsWith("..") ? old.chopped(1) : old);
+            return ForwardingFileSystem::RenameNoReplace(folder, from, old.endsWith("..") ? old.chopped(1) : old);
         }
-        return SystemFileSystem().RenameNoReplace(folder, from, to);
+        return ForwardingFileSystem::RenameNoReplace(folder, from, to);
     }
     QStringList calls;
     std::function<bool(const QByteArray &from, const QByteArray &to)> fail;
@@ -139,6 +139,7 @@ TEST(RenamePass, RenamesThroughTheTemporaryNameOnlyWhenNeeded)
     FileListModel model;
     Fill(model, {"ReadMe.TXT", "README", "ReadMe.doc", "Read.Me", "trailing."});
     RecordingFileSystem fs;
+    fs.foldCase = true; // as on a file system that folds case: two steps
     Pass(dir, model, fs);
     EXPECT_EQ(fs.calls, (QStringList{u"ReadMe.TXT -> ReadMe.TXT.tmp"_qs, u"ReadMe.TXT.tmp -> ReadMe.txt"_qs,
                                      u"README -> README..tmp"_qs, u"README..tmp -> ReadMe"_qs}));
@@ -267,6 +268,7 @@ TEST(RenamePass, FaultsLoseNothingAndAreShown)
         FileListModel model;
         Fill(model, c.listed);
         RecordingFileSystem fs;
+        fs.foldCase = true; // the two steps' faults
         if (c.arrange)
             c.arrange(fs, dir);
         const PassReport report = Pass(dir, model, fs);
@@ -279,6 +281,45 @@ TEST(RenamePass, FaultsLoseNothingAndAreShown)
         EXPECT_EQ(model.at(0).caption + u'.' + model.at(0).extension, QString::fromUtf8(model.at(0).diskName))
             << c.title << ": the item shows its name on disk";
         EXPECT_TRUE(FailureMessage(report).startsWith(U("Не удалось переименовать файлов: 1.")));
+    }
+}
+
+// Where the file system tells case apart, each rename is one no-replace step, and what needs a
+// temporary name in two steps needs none.
+TEST(RenamePass, RenamesInOneStepWhereTheFolderTellsCaseApart)
+{
+    const QByteArray longName = QByteArray(251, 'a') + ".TXT"; // no room for ".tmp"
+    struct Case
+    {
+        const char *title;
+        QList<QByteArray> files;
+        QList<QByteArray> listed;
+        QList<QByteArray> expected;
+        int failed;
+    };
+    const Case cases[] = {
+        {"plain renames", {"ReadMe.TXT", "README"}, {"ReadMe.TXT", "README"}, {"ReadMe", "ReadMe.txt"}, 0},
+        {"new name taken by another file", {"readme.TXT", "ReadMe.txt"}, {"readme.TXT"},
+         {"ReadMe.txt", "readme.TXT"}, 1},
+        {"temporary name taken", {"readme.TXT", "readme.TXT.tmp"}, {"readme.TXT"},
+         {"ReadMe.txt", "readme.TXT.tmp"}, 0},
+        {"a 255-byte name", {longName}, {longName}, {QByteArray(251, 'a') + ".txt"}, 0},
+        {"file gone since the scan", {}, {"readme.TXT"}, {}, 1},
+    };
+    for (const Case &c : cases) {
+        TempFolder dir;
+        for (const QByteArray &f : c.files)
+            dir.AddFile(f, "data:" + f);
+        FileListModel model;
+        Fill(model, c.listed);
+        RecordingFileSystem fs;
+        const PassReport report = Pass(dir, model, fs);
+        EXPECT_EQ(dir.Names(), c.expected) << c.title;
+        EXPECT_EQ(report.failed, c.failed) << c.title;
+        if (!c.files.isEmpty()) { // with no file to look at, the pass cannot tell and takes two steps
+            EXPECT_EQ(fs.calls.filter(u".tmp"_qs).size(), 0) << c.title << ": " << fs.calls.join(u", ").toStdString();
+        }
+        EXPECT_LE(fs.calls.size(), c.listed.size()) << c.title << ": one call per file";
     }
 }
 
