@@ -34,13 +34,14 @@ public:
     {
         QEventLoop loop;
         bool idle = false;
-        const QMetaObject::Connection c = QObject::connect(
-            QAbstractEventDispatcher::instance(), &QAbstractEventDispatcher::aboutToBlock, &loop, [&] {
-                if (painted_) {
-                    idle = true;
-                    loop.quit();
-                }
-            });
+        const QMetaObject::Connection c
+            = QObject::connect(QAbstractEventDispatcher::instance(),
+                               &QAbstractEventDispatcher::aboutToBlock, &loop, [&] {
+                                   if (painted_) {
+                                       idle = true;
+                                       loop.quit();
+                                   }
+                               });
         QTimer::singleShot(limitMs, &loop, &QEventLoop::quit);
         loop.exec();
         QObject::disconnect(c);
@@ -68,7 +69,7 @@ inline double MsSinceLaunch()
     const char *t0 = std::getenv("VL_BENCH_T0");
     if (!t0)
         return -1;
-    timespec now{};
+    timespec now {};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     const long long ns = static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec;
     return static_cast<double>(ns - std::atoll(t0)) / 1e6;
@@ -77,14 +78,15 @@ inline double MsSinceLaunch()
 // The peak resident set of this process so far, in MB.
 inline double PeakRssMb()
 {
-    rusage usage{};
+    rusage usage {};
     ::getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_maxrss) / 1024.0;
 }
 
 inline double MsSince(std::chrono::steady_clock::time_point start)
 {
-    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count();
+    return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
+        .count();
 }
 
 } // namespace vl::bench

@@ -16,9 +16,11 @@ namespace vl::bench {
 //   4 in 10  "report-000126-final.PDF"  a core of its own for every file
 inline std::string BenchFileName(int i)
 {
-    static const char *const kKnown[] = {"readme", "setup", "license", "install", "changes", "autorun"};
+    static const char *const kKnown[]
+        = {"readme", "setup", "license", "install", "changes", "autorun"};
     static const char *const kKnownExt[] = {"TXT", "EXE", "DOC", "INF", "HTM", "INI"};
-    static const char *const kFirst[] = {"report", "invoice", "paper", "scan", "letter", "notes", "draft"};
+    static const char *const kFirst[]
+        = {"report", "invoice", "paper", "scan", "letter", "notes", "draft"};
     static const char *const kLast[] = {"final", "signed", "copy", "old", "new", "part"};
     char buffer[96];
     switch (i % 10) {
@@ -32,10 +34,12 @@ inline std::string BenchFileName(int i)
         break;
     case 4:
     case 5:
-        std::snprintf(buffer, sizeof buffer, "%s_%06d.%s", kKnown[(i / 10) % 6], i, kKnownExt[(i / 10) % 6]);
+        std::snprintf(buffer, sizeof buffer, "%s_%06d.%s", kKnown[(i / 10) % 6], i,
+                      kKnownExt[(i / 10) % 6]);
         break;
     default:
-        std::snprintf(buffer, sizeof buffer, "%s-%06d-%s.PDF", kFirst[i % 7], i, kLast[(i / 7) % 6]);
+        std::snprintf(buffer, sizeof buffer, "%s-%06d-%s.PDF", kFirst[i % 7], i,
+                      kLast[(i / 7) % 6]);
         break;
     }
     return buffer;

@@ -22,7 +22,8 @@ namespace {
 
 int Fail(const char *what, const std::string &path)
 {
-    std::fprintf(stderr, "vorlant-bench-tool: %s %s: %s\n", what, path.c_str(), std::strerror(errno));
+    std::fprintf(stderr, "vorlant-bench-tool: %s %s: %s\n", what, path.c_str(),
+                 std::strerror(errno));
     return 1;
 }
 
@@ -62,7 +63,7 @@ int Make(const std::string &folder, int count)
 
 int Launch(char **command)
 {
-    timespec now{};
+    timespec now {};
     ::clock_gettime(CLOCK_MONOTONIC, &now);
     const long long ns = static_cast<long long>(now.tv_sec) * 1'000'000'000LL + now.tv_nsec;
     ::setenv("VL_BENCH_T0", std::to_string(ns).c_str(), 1);

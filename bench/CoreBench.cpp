@@ -17,8 +17,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <memory>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -60,8 +60,8 @@ const QList<vl::FileItem> &ListedItems()
         QList<vl::FileItem> listed;
         const std::unique_ptr<vl::DirectoryListing> listing = vl::SystemFileSystem().NewListing();
         vl::DirectoryEntry entry;
-        for (int r = listing->Start(QByteArray::fromStdString(Folder() + "/*.*"), 63, entry); r == 0;
-             r = listing->Next(entry))
+        for (int r = listing->Start(QByteArray::fromStdString(Folder() + "/*.*"), 63, entry);
+             r == 0; r = listing->Next(entry))
             if (vl::IsPlainFile(entry.attributes))
                 listed.append(vl::MakeFileItem(entry.name));
         return listed;
@@ -126,7 +126,8 @@ void BM_BareListing(benchmark::State &state)
         DIR *d = ::opendir(Folder().c_str());
         while (const dirent *e = ::readdir(d)) {
             struct stat st;
-            if (::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(st.st_mode))
+            if (::fstatat(::dirfd(d), e->d_name, &st, AT_SYMLINK_NOFOLLOW) == 0
+                && S_ISREG(st.st_mode))
                 names.emplace_back(e->d_name);
         }
         ::closedir(d);

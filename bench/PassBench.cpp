@@ -26,7 +26,7 @@ public:
 class QuietHooks final : public vl::RenamePassHooks
 {
 public:
-    void BeforeItem(int, int, const QString &) override {}
+    void BeforeItem(int, int, const QString &) override { }
 };
 
 } // namespace
@@ -56,7 +56,8 @@ int main(int argc, char **argv)
         options.journalSyncIntervalMs = std::atoi(argv[4]);
     QuietHooks hooks;
     const auto start = std::chrono::steady_clock::now();
-    const vl::PassReport report = vl::RenameFiles(folder, files, dictionaries, vl::SystemFileSystem(), hooks, options);
+    const vl::PassReport report
+        = vl::RenameFiles(folder, files, dictionaries, vl::SystemFileSystem(), hooks, options);
     const std::chrono::duration<double, std::milli> took = std::chrono::steady_clock::now() - start;
     std::printf("items %d\n", files.size());
     std::printf("pass_core_ms %.3f\n", took.count());

@@ -39,8 +39,10 @@ QString MakeFile(const QTemporaryDir &dir, bool shuffled)
         std::shuffle(order.begin(), order.end(), *QRandomGenerator::global());
     QByteArray text = "[NAMES]\n";
     for (int i = 0; i < kNames; ++i)
-        text += QByteArray::number(i) + '=' + NameFor(order[static_cast<std::size_t>(i)]).toUtf8() + '\n';
-    const QString path = dir.filePath(shuffled ? QStringLiteral("random.ini") : QStringLiteral("sorted.ini"));
+        text += QByteArray::number(i) + '=' + NameFor(order[static_cast<std::size_t>(i)]).toUtf8()
+                + '\n';
+    const QString path
+        = dir.filePath(shuffled ? QStringLiteral("random.ini") : QStringLiteral("sorted.ini"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
         std::abort();
@@ -62,8 +64,14 @@ void Load(benchmark::State &state, bool shuffled)
     }
 }
 
-void BM_LoadUserNamesRandom(benchmark::State &state) { Load(state, true); }
-void BM_LoadUserNamesSorted(benchmark::State &state) { Load(state, false); }
+void BM_LoadUserNamesRandom(benchmark::State &state)
+{
+    Load(state, true);
+}
+void BM_LoadUserNamesSorted(benchmark::State &state)
+{
+    Load(state, false);
+}
 
 void BM_ReadUserNameFileLines(benchmark::State &state)
 {

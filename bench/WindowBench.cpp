@@ -91,7 +91,8 @@ int Rename(const QString &folder, const QString &config)
     std::printf("items %d\n", form->Files().size());
     std::printf("listed_rss_mb %.1f\n", vl::bench::PeakRssMb());
     if (!form->RenameButton->isEnabled()) {
-        std::fprintf(stderr, "vorlant-bench-window: nothing to rename in %s\n", qUtf8Printable(folder));
+        std::fprintf(stderr, "vorlant-bench-window: nothing to rename in %s\n",
+                     qUtf8Printable(folder));
         return 1;
     }
     waiter.Arm();

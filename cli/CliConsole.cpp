@@ -5,11 +5,9 @@
 #include <algorithm>
 #include <cstdio>
 
-namespace vl::cli
-{
+namespace vl::cli {
 
-namespace
-{
+namespace {
 
 void WriteBytes(std::FILE *stream, const QByteArray &bytes)
 {
@@ -43,10 +41,10 @@ void FlushOut()
     std::fflush(stdout);
 }
 
-ProgressBar::ProgressBar(const QString &folder, int count)
-    : folder_(folder)
-    , count_(count)
-    , enabled_(count > kProgressThreshold && ErrorStreamIsTerminal())
+ProgressBar::ProgressBar(const QString &folder, int count) :
+    folder_(folder),
+    count_(count),
+    enabled_(count > kProgressThreshold && ErrorStreamIsTerminal())
 {
     if (enabled_)
         width_ = ErrorStreamColumns(80);

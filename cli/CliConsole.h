@@ -5,8 +5,7 @@
 
 #include <QString>
 
-namespace vl::cli
-{
+namespace vl::cli {
 
 inline constexpr char16_t kProgramName[] = u"vorlant-cli";
 

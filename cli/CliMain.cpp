@@ -6,8 +6,8 @@
 #include "cli/CliPass.h"
 
 #include "VLMain/core/FolderScan.h"
-#include "VLMain/core/NameEditing.h"
 #include "VLMain/core/JournalRecovery.h"
+#include "VLMain/core/NameEditing.h"
 #include "VLMain/core/RenameJournal.h"
 #include "VLMain/core/UserNames.h"
 #include "VLUtils/core/TextRules.h"
@@ -18,11 +18,9 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace vl::cli
-{
+namespace vl::cli {
 
-namespace
-{
+namespace {
 
 // Reports each fault of the self-check on stderr and goes on, so that every fault is seen at once.
 class StderrPrompt final : public SelfCheckPrompt
@@ -88,8 +86,8 @@ QString CommandLineRefusal(const NameArgument &name, const QString &core)
 // Adds the names as the window's add button does: the name core of each text, refused when it
 // could not pass the next start's self-check, nothing when the dictionary holds it already.
 // True when every name was added or already there.
-bool AddNames(
-    const QList<NameArgument> &names, TDictionaries &dictionaries, bool &added, bool toStderr)
+bool AddNames(const QList<NameArgument> &names, TDictionaries &dictionaries, bool &added,
+              bool toStderr)
 {
     bool allDone = true;
     const auto say = [toStderr](const QString &line) {
@@ -128,7 +126,7 @@ int Undo(const QString &argument)
 {
     QStringList folders;
     if (QString error;
-        !ResolveFolders({ argument.isEmpty() ? QDir::currentPath() : argument }, folders, error))
+        !ResolveFolders({argument.isEmpty() ? QDir::currentPath() : argument}, folders, error))
         return UsageError(error);
     const QString &folder = folders.first();
     const QString journalFolder = JournalFolder();
@@ -146,10 +144,10 @@ int Undo(const QString &argument)
     if (!report.journalError.isEmpty())
         WriteError(folder + u": " + report.journalError);
     WriteOut(folder + u'\n' + u"Возвращено прежних имён: " + QString::number(report.reversed)
-        + (report.notReversed.isEmpty()
-                ? QString()
-                : u", не возвращено: " + QString::number(report.notReversed.size()))
-        + u".\n");
+             + (report.notReversed.isEmpty()
+                    ? QString()
+                    : u", не возвращено: " + QString::number(report.notReversed.size()))
+             + u".\n");
     return report.notReversed.isEmpty() && totals.errors == 0 ? kExitDone : kExitFailed;
 }
 
@@ -172,15 +170,15 @@ int Run(const CliOptions &options)
         return UsageError(error);
 
     const QString userNames = options.userNamesFile.isEmpty()
-        ? UserNamesPath()
-        : QFileInfo(options.userNamesFile).absoluteFilePath();
+                                  ? UserNamesPath()
+                                  : QFileInfo(options.userNamesFile).absoluteFilePath();
     TDictionaries dictionaries;
     StderrPrompt prompt;
-    const bool fault = PrepareDictionaries(
-        dictionaries, prompt, [&](TDictionaries &d) { LoadUserNames(d, userNames); });
+    const bool fault = PrepareDictionaries(dictionaries, prompt,
+                                           [&](TDictionaries &d) { LoadUserNames(d, userNames); });
     if (fault) {
-        WriteError(
-            u"самопроверка словарей не пройдена; исправьте файл имён пользователя " + userNames);
+        WriteError(u"самопроверка словарей не пройдена; исправьте файл имён пользователя "
+                   + userNames);
         return kExitSelfCheck;
     }
 

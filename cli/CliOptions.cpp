@@ -2,19 +2,16 @@
 
 using namespace Qt::StringLiterals;
 
-namespace vl::cli
-{
+namespace vl::cli {
 
-namespace
-{
+namespace {
 
 // Every option of the command line, in the order --help lists them. The parser knows the options
 // by this table, --help is written from it, and the CLI tests check the manual page against
 // --help.
 enum class OptionId { Apply, Recursive, Json, Add, AddFull, Undo, UserNames, Help, Version };
 
-struct OptionSpec
-{
+struct OptionSpec {
     OptionId id;
     char16_t shortName; // 0: none
     const char16_t *longName;
@@ -25,19 +22,19 @@ struct OptionSpec
 const OptionSpec kOptions[] = {
     {OptionId::Apply, u'x', u"--apply", u"", u"переименовать файлы"},
     {OptionId::Recursive, u'r', u"--recursive", u"",
-        u"обработать и все вложенные папки, каждую отдельно;\n"
-        u"символические ссылки на папки не просматриваются"},
+     u"обработать и все вложенные папки, каждую отдельно;\n"
+     u"символические ссылки на папки не просматриваются"},
     {OptionId::Json, 0, u"--json", u"",
-        u"по одному объекту JSON на строку для каждого файла\n"
-        u"(поля folder, old, new, rule, state, error)"},
+     u"по одному объекту JSON на строку для каждого файла\n"
+     u"(поля folder, old, new, rule, state, error)"},
     {OptionId::Add, 0, u"--add", u"ИМЯ", u"добавить имя в словарь имён"},
     {OptionId::AddFull, 0, u"--add-full", u"ИМЯ",
-        u"добавить полное имя файла (с точкой и расширением)\nв словарь полных имён"},
+     u"добавить полное имя файла (с точкой и расширением)\nв словарь полных имён"},
     {OptionId::Undo, 0, u"--undo", u"[ПАПКА]",
-        u"отменить последнее переименование в папке\n(по умолчанию — в текущей)"},
+     u"отменить последнее переименование в папке\n(по умолчанию — в текущей)"},
     {OptionId::UserNames, 0, u"--user-names", u"ФАЙЛ",
-        u"брать имена пользователя из ФАЙЛА и записывать их туда\n"
-        u"вместо обычного файла имён пользователя"},
+     u"брать имена пользователя из ФАЙЛА и записывать их туда\n"
+     u"вместо обычного файла имён пользователя"},
     {OptionId::Help, u'h', u"--help", u"", u"показать эту справку"},
     {OptionId::Version, 0, u"--version", u"", u"показать версию программы"},
 };
@@ -65,7 +62,7 @@ QString Quoted(const QString &text)
 
 // Takes the value of an option that needs one, given as "--opt=value" or as the next argument.
 bool TakeValue(const QStringList &arguments, qsizetype &i, const QString &inlineValue,
-    bool hasInline, QString &value)
+               bool hasInline, QString &value)
 {
     if (hasInline) {
         value = inlineValue;
@@ -142,7 +139,7 @@ ParseResult ParseArguments(const QStringList &arguments)
                     return fail(u"после " + name + u" нужно имя");
                 if (value.isEmpty())
                     return fail(u"после " + name + u" нужно непустое имя");
-                o.names.append({ spec->id == OptionId::AddFull, value });
+                o.names.append({spec->id == OptionId::AddFull, value});
                 continue;
             }
             case OptionId::UserNames: {
@@ -222,16 +219,18 @@ QString UsageText()
                "\n"
                "Придаёт именам файлов в папке их стилизованный регистр букв («readme.TXT» → "
                "«ReadMe.txt»)\n"
-               "по тем же словарям и правилам, что и окно Vorlant, и с теми же именами пользователя.\n"
-               "Без -x ничего не меняет, а только показывает, какие файлы и как будут переименованы.\n"
+               "по тем же словарям и правилам, что и окно Vorlant, и с теми же именами "
+               "пользователя.\n"
+               "Без -x ничего не меняет, а только показывает, какие файлы и как будут "
+               "переименованы.\n"
                "\n"
                "Параметры:\n")
-        + options
-        + QStringLiteral(
-            "\n"
-            "Коды завершения: 0 — всё сделано; 1 — часть файлов не переименована или другая\n"
-            "ошибка; 2 — ошибка в параметрах; 3 — самопроверка словарей не пройдена.\n"
-            "Подробнее: man vorlant-cli\n");
+           + options
+           + QStringLiteral(
+               "\n"
+               "Коды завершения: 0 — всё сделано; 1 — часть файлов не переименована или другая\n"
+               "ошибка; 2 — ошибка в параметрах; 3 — самопроверка словарей не пройдена.\n"
+               "Подробнее: man vorlant-cli\n");
 }
 
 } // namespace vl::cli

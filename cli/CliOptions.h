@@ -7,8 +7,7 @@
 
 #include <optional>
 
-namespace vl::cli
-{
+namespace vl::cli {
 
 // Exit statuses.
 enum ExitStatus : int {

@@ -16,11 +16,9 @@
 #include <cerrno>
 #include <memory>
 
-namespace vl::cli
-{
+namespace vl::cli {
 
-namespace
-{
+namespace {
 
 // The scan's view of a window that is not there: no messages to let through, no buttons. Not
 // being due, the listing reaches the list in one batch.
@@ -33,10 +31,7 @@ public:
 class ProgressHooks final : public RenamePassHooks
 {
 public:
-    explicit ProgressHooks(ProgressBar &bar)
-        : bar_(bar)
-    {
-    }
+    explicit ProgressHooks(ProgressBar &bar) : bar_(bar) { }
     void BeforeItem(int index, int, const QString &) override { bar_.Show(index); }
 
 private:
@@ -58,7 +53,7 @@ QString NameOf(const FileItem &item)
 }
 
 QString JsonLine(const QString &folder, const QString &oldName, const QString &newName,
-    RenameRule rule, const QString &state, const QString &error)
+                 RenameRule rule, const QString &state, const QString &error)
 {
     QJsonObject object;
     object.insert(QStringLiteral("folder"), folder);
@@ -67,7 +62,7 @@ QString JsonLine(const QString &folder, const QString &oldName, const QString &n
     object.insert(QStringLiteral("rule"), static_cast<int>(rule));
     object.insert(QStringLiteral("state"), state);
     object.insert(QStringLiteral("error"),
-        error.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(error));
+                  error.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(error));
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) + u'\n';
 }
 
@@ -75,10 +70,7 @@ QString JsonLine(const QString &folder, const QString &oldName, const QString &n
 class FolderText
 {
 public:
-    explicit FolderText(const QString &folder)
-        : folder_(folder)
-    {
-    }
+    explicit FolderText(const QString &folder) : folder_(folder) { }
 
     void Add(const QString &line)
     {
@@ -101,8 +93,7 @@ private:
 class DryRunFileSystem final : public FileSystem
 {
 public:
-    DryRunFileSystem(FileSystem &real, const QByteArray &folder)
-        : real_(real)
+    DryRunFileSystem(FileSystem &real, const QByteArray &folder) : real_(real)
     {
         QList<QByteArray> names;
         real.ListNames(folder, names);
@@ -149,7 +140,8 @@ public:
         same = Key(a) == Key(b);
         return 0;
     }
-    int ListSubfolders(const QByteArray &folder, FolderIdentity &identity, QList<QByteArray> *subfolders) override
+    int ListSubfolders(const QByteArray &folder, FolderIdentity &identity,
+                       QList<QByteArray> *subfolders) override
     {
         return real_.ListSubfolders(folder, identity, subfolders);
     }
@@ -173,19 +165,18 @@ private:
 class QuietPassHooks final : public RenamePassHooks
 {
 public:
-    void BeforeItem(int, int, const QString &) override {}
+    void BeforeItem(int, int, const QString &) override { }
 };
 
 } // namespace
 
-FolderPass::FolderPass(
-    const TDictionaries &dictionaries, const PassSettings &settings, Totals &totals, FileSystem &fs)
-    : dictionaries_(dictionaries)
-    , settings_(settings)
-    , totals_(totals)
-    , fs_(fs)
-{
-}
+FolderPass::FolderPass(const TDictionaries &dictionaries, const PassSettings &settings,
+                       Totals &totals, FileSystem &fs) :
+    dictionaries_(dictionaries),
+    settings_(settings),
+    totals_(totals),
+    fs_(fs)
+{ }
 
 void FolderPass::Run(const QString &folder)
 {
@@ -222,8 +213,9 @@ void FolderPass::Run(const QString &folder)
             // The renames stand; only their undo is lost.
             if (!report.journalError.isEmpty())
                 WriteError(folder + u": " + report.journalError
-                    + (report.journalPath.isEmpty() ? u"; отменить это переименование будет нельзя"
-                                                    : u""));
+                           + (report.journalPath.isEmpty()
+                                  ? u"; отменить это переименование будет нельзя"
+                                  : u""));
         }
         outcomes = ApplyOutcomes(before, plans, files);
     } else {
@@ -238,8 +230,9 @@ void FolderPass::Run(const QString &folder)
     Show(folder, before, plans, outcomes);
 }
 
-QList<FolderPass::Outcome> FolderPass::ApplyOutcomes(
-    const QList<FileItem> &before, const QList<ItemPlan> &plans, const FileListModel &after)
+QList<FolderPass::Outcome> FolderPass::ApplyOutcomes(const QList<FileItem> &before,
+                                                     const QList<ItemPlan> &plans,
+                                                     const FileListModel &after)
 {
     QList<Outcome> outcomes;
     outcomes.reserve(before.size());
@@ -249,8 +242,7 @@ QList<FolderPass::Outcome> FolderPass::ApplyOutcomes(
         outcome.state = now.state;
         outcome.newName = plans.at(i).rename ? plans.at(i).newName : NameOf(before.at(i));
         if (now.state == ItemState::NotRenamed)
-            outcome.error
-                = now.failure.isEmpty() ? StateText(ItemState::NotRenamed) : now.failure;
+            outcome.error = now.failure.isEmpty() ? StateText(ItemState::NotRenamed) : now.failure;
         outcome.renamed = outcome.error.isEmpty() && now.diskName != before.at(i).diskName;
         outcomes.append(std::move(outcome));
     }
@@ -258,7 +250,7 @@ QList<FolderPass::Outcome> FolderPass::ApplyOutcomes(
 }
 
 void FolderPass::Show(const QString &folder, const QList<FileItem> &items,
-    const QList<ItemPlan> &plans, const QList<Outcome> &outcomes)
+                      const QList<ItemPlan> &plans, const QList<Outcome> &outcomes)
 {
     FolderText text(folder);
     QString json;
@@ -273,11 +265,13 @@ void FolderPass::Show(const QString &folder, const QList<FileItem> &items,
         totals_.unknown += unknown ? 1 : 0;
 
         if (!outcome.error.isEmpty())
-            errors.append(folder + old
+            errors.append(
+                folder + old
                 + (settings_.apply ? u": не переименован в " : u": не будет переименован в ")
                 + outcome.newName + u": " + outcome.error);
         if (settings_.json) {
-            json += JsonLine(folder, old, outcome.newName, plan.rule, StateText(outcome.state), outcome.error);
+            json += JsonLine(folder, old, outcome.newName, plan.rule, StateText(outcome.state),
+                             outcome.error);
             continue;
         }
         if (outcome.renamed)
@@ -302,50 +296,50 @@ void ReportRecovery(const RecoveryReport &report, Totals &totals)
 QString SummaryLine(const Totals &t, bool apply)
 {
     QString line = u"Итого — папок: " + QString::number(t.folders) + u", файлов: "
-        + QString::number(t.files) + (apply ? u", переименовано: " : u", будет переименовано: ")
-        + QString::number(t.renamed) + u", не распознано: " + QString::number(t.unknown);
+                   + QString::number(t.files)
+                   + (apply ? u", переименовано: " : u", будет переименовано: ")
+                   + QString::number(t.renamed) + u", не распознано: " + QString::number(t.unknown);
     if (t.failed > 0)
         line += (apply ? u", не переименовано: " : u", не удастся переименовать: ")
-            + QString::number(t.failed);
+                + QString::number(t.failed);
     if (t.errors > 0)
         line += u", ошибок: " + QString::number(t.errors);
     return line + u".\n";
 }
 
-FolderWalker::FolderWalker(FolderPass &pass, bool recursive, Totals &totals, FileSystem &fs)
-    : pass_(pass)
-    , recursive_(recursive)
-    , totals_(totals)
-    , fs_(fs)
-{
-}
+FolderWalker::FolderWalker(FolderPass &pass, bool recursive, Totals &totals, FileSystem &fs) :
+    pass_(pass),
+    recursive_(recursive),
+    totals_(totals),
+    fs_(fs)
+{ }
 
 void FolderWalker::Walk(const QString &top)
 {
-    QStringList stack { WithSeparator(top) };
+    QStringList stack {WithSeparator(top)};
     while (!stack.isEmpty()) {
         const QString folder = stack.takeLast();
         // Subfolders are read before the pass; the pass renames files only. Links to folders are
         // not followed.
         FolderIdentity identity;
         QList<QByteArray> names;
-        if (const int error
-            = fs_.ListSubfolders(QFile::encodeName(folder), identity, recursive_ ? &names : nullptr);
+        if (const int error = fs_.ListSubfolders(QFile::encodeName(folder), identity,
+                                                 recursive_ ? &names : nullptr);
             error != 0) {
             WriteError(folder + u": не удалось прочитать папку: " + DescribeError(error));
             ++totals_.errors;
             continue;
         }
-        if (visited_.contains({ identity.device, identity.inode }))
+        if (visited_.contains({identity.device, identity.inode}))
             continue;
-        visited_.insert({ identity.device, identity.inode });
+        visited_.insert({identity.device, identity.inode});
 
         QStringList subfolders;
         for (const QByteArray &name : names) {
             const QString text = QString::fromUtf8(name);
             if (text.toUtf8() != name) {
-                WriteError(
-                    folder + text + u": имя папки записано не в кодировке UTF-8, папка пропущена");
+                WriteError(folder + text
+                           + u": имя папки записано не в кодировке UTF-8, папка пропущена");
                 ++totals_.errors;
                 continue;
             }

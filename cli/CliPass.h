@@ -13,8 +13,7 @@
 #include <QSet>
 #include <QString>
 
-namespace vl::cli
-{
+namespace vl::cli {
 
 struct PassSettings {
     bool apply = false;
@@ -36,7 +35,7 @@ class FolderPass
 {
 public:
     FolderPass(const TDictionaries &dictionaries, const PassSettings &settings, Totals &totals,
-        FileSystem &fs);
+               FileSystem &fs);
 
     // Lists and previews or renames one folder (an absolute path ending in "/"). Results go to
     // stdout, failures to stderr.
@@ -51,10 +50,10 @@ private:
         QString error; // why it is not (to be) renamed; empty otherwise
     };
 
-    QList<Outcome> ApplyOutcomes(
-        const QList<FileItem> &before, const QList<ItemPlan> &plans, const FileListModel &after);
+    QList<Outcome> ApplyOutcomes(const QList<FileItem> &before, const QList<ItemPlan> &plans,
+                                 const FileListModel &after);
     void Show(const QString &folder, const QList<FileItem> &items, const QList<ItemPlan> &plans,
-        const QList<Outcome> &outcomes);
+              const QList<Outcome> &outcomes);
 
     const TDictionaries &dictionaries_;
     PassSettings settings_;

@@ -9,8 +9,8 @@ extern const std::size_t kVersionDataSize;
 
 QByteArray VersionData()
 {
-    return QByteArray::fromRawData(
-        reinterpret_cast<const char *>(kVersionData), static_cast<qsizetype>(kVersionDataSize));
+    return QByteArray::fromRawData(reinterpret_cast<const char *>(kVersionData),
+                                   static_cast<qsizetype>(kVersionDataSize));
 }
 
 } // namespace vl::data

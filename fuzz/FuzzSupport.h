@@ -8,12 +8,12 @@
 #include <cstdlib>
 #include <string>
 
-#define FUZZ_CHECK(condition)                                                                        \
-    do {                                                                                             \
-        if (!(condition)) {                                                                          \
-            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__);      \
-            std::abort();                                                                            \
-        }                                                                                            \
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "check failed: %s (%s:%d)\n", #condition, __FILE__, __LINE__);    \
+            std::abort();                                                                          \
+        }                                                                                          \
     } while (0)
 
 namespace vl::fuzz {

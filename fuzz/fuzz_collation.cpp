@@ -33,7 +33,8 @@ QString Near(const QString &base, FuzzedDataProvider &input)
                 = QChar(input.ConsumeIntegral<char16_t>());
         return text;
     case 3:
-        text.insert(input.ConsumeIntegralInRange<qsizetype>(0, text.size()), QChar(input.ConsumeIntegral<char16_t>()));
+        text.insert(input.ConsumeIntegralInRange<qsizetype>(0, text.size()),
+                    QChar(input.ConsumeIntegral<char16_t>()));
         return text;
     default:
         return fuzz::TextFrom(input.ConsumeRandomLengthString(64));
@@ -61,14 +62,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         for (int j = 0; j < 3; ++j) {
             FUZZ_CHECK(cmp[i][j] == -cmp[j][i]);
             if ((cmp[i][j] == 0) != (UpperCase(t[i]) == UpperCase(t[j]))) {
-                std::fprintf(stderr, "«%s» vs «%s»: %d\n", fuzz::Show(t[i]).c_str(), fuzz::Show(t[j]).c_str(),
-                             cmp[i][j]);
+                std::fprintf(stderr, "«%s» vs «%s»: %d\n", fuzz::Show(t[i]).c_str(),
+                             fuzz::Show(t[j]).c_str(), cmp[i][j]);
                 FUZZ_CHECK(false);
             }
             for (int k = 0; k < 3; ++k) {
                 // Transitivity of "not greater", strict as soon as one step is.
                 if (cmp[i][j] <= 0 && cmp[j][k] <= 0)
-                    FUZZ_CHECK(cmp[i][k] == Sign(cmp[i][j] + cmp[j][k]) || (cmp[i][j] + cmp[j][k] < 0 && cmp[i][k] < 0));
+                    FUZZ_CHECK(cmp[i][k] == Sign(cmp[i][j] + cmp[j][k])
+                               || (cmp[i][j] + cmp[j][k] < 0 && cmp[i][k] < 0));
             }
         }
     }

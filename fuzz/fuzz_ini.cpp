@@ -46,12 +46,13 @@ void WriteFile(const QString &path, const std::string &bytes)
 {
     QFile file(path);
     FUZZ_CHECK(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    FUZZ_CHECK(file.write(bytes.data(), static_cast<qint64>(bytes.size())) == static_cast<qint64>(bytes.size()));
+    FUZZ_CHECK(file.write(bytes.data(), static_cast<qint64>(bytes.size()))
+               == static_cast<qint64>(bytes.size()));
 }
 
 bool StandsOnOneLine(const QString &name)
 {
-    IniFile probe(QString{});
+    IniFile probe(QString {});
     return probe.WriteKey(u"NAMES", u"0", name);
 }
 
@@ -74,13 +75,15 @@ void UserNamesRoundTrip(FuzzedDataProvider &input)
         return; // nothing to write: the file stays as it was
     TDictionaries read;
     LoadUserNames(read, Scratch());
-    for (const auto &[w, r] : {std::pair{&written.full, &read.full}, std::pair{&written.names, &read.names}}) {
+    for (const auto &[w, r] :
+         {std::pair {&written.full, &read.full}, std::pair {&written.names, &read.names}}) {
         QStringList expected;
         for (const QString &name : w->UserList())
             if (StandsOnOneLine(name))
                 expected.append(name);
         if (r->UserList() != expected) {
-            std::fprintf(stderr, "wrote %lld names, read %lld\n", static_cast<long long>(expected.size()),
+            std::fprintf(stderr, "wrote %lld names, read %lld\n",
+                         static_cast<long long>(expected.size()),
                          static_cast<long long>(r->UserList().size()));
             for (const QString &n : expected)
                 std::fprintf(stderr, "  wrote «%s»\n", fuzz::Show(n).c_str());
@@ -129,8 +132,9 @@ void KeysRoundTrip(FuzzedDataProvider &input)
     for (auto s = model.cbegin(); s != model.cend(); ++s)
         for (auto k = s->cbegin(); k != s->cend(); ++k) {
             if (ValueOf(again, s.key(), k.key()) != k.value()) {
-                std::fprintf(stderr, "[%s] %s: wrote «%s», read «%s»\n", fuzz::Show(s.key()).c_str(),
-                             fuzz::Show(k.key()).c_str(), fuzz::Show(k.value()).c_str(),
+                std::fprintf(stderr, "[%s] %s: wrote «%s», read «%s»\n",
+                             fuzz::Show(s.key()).c_str(), fuzz::Show(k.key()).c_str(),
+                             fuzz::Show(k.value()).c_str(),
                              fuzz::Show(ValueOf(again, s.key(), k.key())).c_str());
                 FUZZ_CHECK(false);
             }

@@ -14,7 +14,8 @@ namespace {
 
 char32_t FirstChar(const QString &s)
 {
-    return QChar::isHighSurrogate(s[0].unicode()) && s.size() > 1 && QChar::isLowSurrogate(s[1].unicode())
+    return QChar::isHighSurrogate(s[0].unicode()) && s.size() > 1
+                   && QChar::isLowSurrogate(s[1].unicode())
                ? QChar::surrogateToUcs4(s[0], s[1])
                : s[0].unicode();
 }
@@ -22,7 +23,8 @@ char32_t FirstChar(const QString &s)
 char32_t LastChar(const QString &s)
 {
     const qsizetype n = s.size();
-    return QChar::isLowSurrogate(s[n - 1].unicode()) && n > 1 && QChar::isHighSurrogate(s[n - 2].unicode())
+    return QChar::isLowSurrogate(s[n - 1].unicode()) && n > 1
+                   && QChar::isHighSurrogate(s[n - 2].unicode())
                ? QChar::surrogateToUcs4(s[n - 2], s[n - 1])
                : s[n - 1].unicode();
 }
@@ -41,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     const SplitName split = SplitFileName(name);
     if (name.contains(u'.'))
-        FUZZ_CHECK(split.namePart + u'.' + split.extension == name && !split.extension.contains(u'.'));
+        FUZZ_CHECK(split.namePart + u'.' + split.extension == name
+                   && !split.extension.contains(u'.'));
     else
         FUZZ_CHECK(split.namePart == name && split.extension.isEmpty());
 

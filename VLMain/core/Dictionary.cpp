@@ -25,11 +25,10 @@ bool IsAscii(QStringView text)
 }
 
 // What the self-check compares of one row: the upper-case form of the row and of its name core.
-struct CheckedRow
-{
+struct CheckedRow {
     QString upper;
-    QString upperCore;     // the upper-case form of the row's name core (test 1)
-    bool ownCore = false;  // the upper-case form is its own name core (test 2)
+    QString upperCore; // the upper-case form of the row's name core (test 1)
+    bool ownCore = false; // the upper-case form is its own name core (test 2)
 };
 
 CheckedRow CheckRow(const QString &row)
@@ -40,7 +39,8 @@ CheckedRow CheckRow(const QString &row)
     r.ownCore = r.upper == coreOfUpper;
     // For ASCII text, taking the core and taking the upper-case form commute (the cased
     // characters are the letters either way), so one core serves both tests.
-    r.upperCore = IsAscii(row) ? (r.ownCore ? r.upper : coreOfUpper) : UpperCase(ExtractNameCore(row));
+    r.upperCore
+        = IsAscii(row) ? (r.ownCore ? r.upper : coreOfUpper) : UpperCase(ExtractNameCore(row));
     return r;
 }
 
@@ -75,11 +75,10 @@ void SortedTextList::InsertAll(QStringList rows)
         std::stable_sort(rows.begin(), rows.end(), NameLess());
     if (!acceptsEqualRows_) {
         // The first of equal rows is the one that one-by-one insertion keeps.
-        rows.erase(std::unique(rows.begin(), rows.end(),
-                               [](const QString &a, const QString &b) {
-                                   return CompareNames(a, b) == 0;
-                               }),
-                   rows.end());
+        rows.erase(
+            std::unique(rows.begin(), rows.end(),
+                        [](const QString &a, const QString &b) { return CompareNames(a, b) == 0; }),
+            rows.end());
         QStringList fresh;
         fresh.reserve(rows.size());
         std::set_difference(rows.cbegin(), rows.cend(), rows_.cbegin(), rows_.cend(),
@@ -99,10 +98,9 @@ void SortedTextList::InsertAll(QStringList rows)
 
 qsizetype SortedTextList::IndexOf(QStringView text) const
 {
-    const auto it = std::lower_bound(rows_.cbegin(), rows_.cend(), text,
-                                     [](const QString &a, QStringView b) {
-                                         return CompareNames(a, b) < 0;
-                                     });
+    const auto it
+        = std::lower_bound(rows_.cbegin(), rows_.cend(), text,
+                           [](const QString &a, QStringView b) { return CompareNames(a, b) < 0; });
     if (it == rows_.cend() || CompareNames(*it, text) != 0)
         return -1;
     return it - rows_.cbegin();

@@ -21,10 +21,10 @@ public:
 
     // A list that accepts equal rows puts a new row after those equal to it; one that does not
     // drops the new row without notice.
-    explicit SortedTextList(bool acceptsEqualRows, qsizetype capacity = kCapacity)
-        : acceptsEqualRows_(acceptsEqualRows), capacity_(capacity)
-    {
-    }
+    explicit SortedTextList(bool acceptsEqualRows, qsizetype capacity = kCapacity) :
+        acceptsEqualRows_(acceptsEqualRows),
+        capacity_(capacity)
+    { }
 
     // The index at which the row now stands, or -1 when it was dropped.
     qsizetype Insert(const QString &row);
@@ -51,10 +51,11 @@ private:
 class TDictionary
 {
 public:
-    explicit TDictionary(qsizetype capacity = SortedTextList::kCapacity)
-        : spellings_(true, capacity), keys_(false, capacity), users_(false, capacity)
-    {
-    }
+    explicit TDictionary(qsizetype capacity = SortedTextList::kCapacity) :
+        spellings_(true, capacity),
+        keys_(false, capacity),
+        users_(false, capacity)
+    { }
 
     // The built-in rows, stored before anything else.
     void SetBuiltinRows(const QStringList &rows);
@@ -94,18 +95,16 @@ public:
 
 inline constexpr char16_t kSelfCheckCaption[] = u"Ошибка самопроверки Vorlant";
 
-struct SelfCheckState
-{
+struct SelfCheckState {
     bool faultFound = false; // a fault was found: the program must end after start-up
-    bool silenced = false;   // the user answered No: no further message is shown
+    bool silenced = false; // the user answered No: no further message is shown
 };
 
 // The three tests over one spelling list, in its order.
 void SelfCheckNames(const QStringList &rows, SelfCheckPrompt &prompt, SelfCheckState &state);
 
-struct TDictionaries
-{
-    TDictionary full;  // whole file names
+struct TDictionaries {
+    TDictionary full; // whole file names
     TDictionary names; // name cores
 };
 
@@ -117,8 +116,7 @@ bool PrepareDictionaries(TDictionaries &dictionaries, SelfCheckPrompt &prompt,
 
 // The dictionary side of adding the name of a file item: which dictionary its caption goes to
 // and the text added (the name core of the caption).
-struct NameToAdd
-{
+struct NameToAdd {
     bool fullName = false;
     QString text;
 };

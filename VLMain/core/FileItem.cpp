@@ -9,10 +9,8 @@ namespace vl {
 const QString &StateText(ItemState state)
 {
     static const QString texts[] = {
-        QStringLiteral("Не обработано"),
-        QStringLiteral("Распознано"),
-        QStringLiteral("Не распознано"),
-        QStringLiteral("Добавлено"),
+        QStringLiteral("Не обработано"),    QStringLiteral("Распознано"),
+        QStringLiteral("Не распознано"),    QStringLiteral("Добавлено"),
         QStringLiteral("Не переименовано"),
     };
     return texts[static_cast<int>(state)];

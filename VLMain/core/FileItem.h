@@ -7,20 +7,19 @@ namespace vl {
 
 // The state of a file item; the list shows it as its text.
 enum class ItemState {
-    Unprocessed,  // "Не обработано": listed, not yet processed
-    Recognised,   // "Распознано"
+    Unprocessed, // "Не обработано": listed, not yet processed
+    Recognised, // "Распознано"
     Unrecognised, // "Не распознано"
-    Added,        // "Добавлено": its name was added to a dictionary
-    NotRenamed,   // "Не переименовано": the rename failed
+    Added, // "Добавлено": its name was added to a dictionary
+    NotRenamed, // "Не переименовано": the rename failed
 };
 
 // The text that the list shows for a state; every item shares the one copy.
 const QString &StateText(ItemState state);
 
 // One row of the file list.
-struct FileItem
-{
-    QString caption;   // the name part, or a whole file name when the extension is empty
+struct FileItem {
+    QString caption; // the name part, or a whole file name when the extension is empty
     QString extension; // possibly empty
     ItemState state = ItemState::Unprocessed;
     bool checked = false;

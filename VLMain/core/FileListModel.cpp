@@ -5,7 +5,7 @@
 
 namespace vl {
 
-FileListModel::FileListModel(QObject *parent) : QAbstractTableModel(parent) {}
+FileListModel::FileListModel(QObject *parent) : QAbstractTableModel(parent) { }
 
 int FileListModel::rowCount(const QModelIndex &parent) const
 {
@@ -85,8 +85,8 @@ bool FileListModel::setData(const QModelIndex &index, const QVariant &value, int
         return false;
     const int row = index.row();
     if (role == Qt::CheckStateRole) {
-        SetChecked(row, value.value<Qt::CheckState>() == Qt::Checked
-                            || value.toInt() == Qt::Checked);
+        SetChecked(row,
+                   value.value<Qt::CheckState>() == Qt::Checked || value.toInt() == Qt::Checked);
         return true;
     }
     if (role == Qt::EditRole && editable_) {
@@ -145,7 +145,8 @@ void FileListModel::SetAllChecked(bool checked)
     for (FileItem &item : items_)
         item.checked = checked;
     if (!items_.isEmpty())
-        emit dataChanged(index(0, kCaptionColumn), index(size() - 1, kCaptionColumn), {Qt::CheckStateRole});
+        emit dataChanged(index(0, kCaptionColumn), index(size() - 1, kCaptionColumn),
+                         {Qt::CheckStateRole});
     emit MarksChanged();
 }
 

@@ -16,10 +16,10 @@ std::size_t FlagOf(SortMode mode)
 
 } // namespace
 
-ItemOrder::ItemOrder(SortMode mode, const SortFlags &flags)
-    : mode_(mode), ascending_(mode == SortMode::MarkedFirst || flags.SortAscending[FlagOf(mode)])
-{
-}
+ItemOrder::ItemOrder(SortMode mode, const SortFlags &flags) :
+    mode_(mode),
+    ascending_(mode == SortMode::MarkedFirst || flags.SortAscending[FlagOf(mode)])
+{ }
 
 SortKey ItemOrder::KeyOf(const FileItem &item) const
 {
@@ -55,8 +55,7 @@ std::vector<int> SortedOrder(const QList<FileItem> &items, SortMode mode, const 
         total += order.KeyOf(item).text.size();
     std::vector<char16_t> texts(static_cast<std::size_t>(total));
     // One row as the sort moves it: its key's text in the block, kept to 24 bytes.
-    struct Entry
-    {
+    struct Entry {
         const char16_t *text;
         int size;
         int row;
@@ -69,7 +68,8 @@ std::vector<int> SortedOrder(const QList<FileItem> &items, SortMode mode, const 
     for (qsizetype i = 0; i < items.size(); ++i) {
         const SortKey key = order.KeyOf(items.at(i));
         std::copy_n(key.text.utf16(), key.text.size(), next);
-        entries.push_back({next, static_cast<int>(key.text.size()), static_cast<int>(i), key.first});
+        entries.push_back(
+            {next, static_cast<int>(key.text.size()), static_cast<int>(i), key.first});
         next += key.text.size();
     }
     std::stable_sort(entries.begin(), entries.end(), [&order](const Entry &a, const Entry &b) {

@@ -24,16 +24,14 @@ enum class SortMode {
 
 // The direction of the next sort by each column ("Имя файла", "Расширение", "Состояние"): set
 // means ascending.
-struct SortFlags
-{
-    std::array<bool, 3> SortAscending{true, true, true};
+struct SortFlags {
+    std::array<bool, 3> SortAscending {true, true, true};
     void SetAll() { SortAscending = {true, true, true}; }
 };
 
 // What one order compares of an item: the text of its column, and whether the item belongs to
 // the group that goes first (the marked items, in the marked-first order).
-struct SortKey
-{
+struct SortKey {
     QStringView text;
     bool first = false;
 };

@@ -9,10 +9,13 @@ QString WithSeparator(const QString &folder)
     return folder.endsWith(u'/') ? folder : folder + u'/';
 }
 
-FolderScanner::FolderScanner(FileListModel &model, SortFlags &flags, ScanHooks &hooks, FileSystem &fs)
-    : model_(model), flags_(flags), hooks_(hooks), fs_(fs)
-{
-}
+FolderScanner::FolderScanner(FileListModel &model, SortFlags &flags, ScanHooks &hooks,
+                             FileSystem &fs) :
+    model_(model),
+    flags_(flags),
+    hooks_(hooks),
+    fs_(fs)
+{ }
 
 void FolderScanner::ScanFolder(const QString &folder)
 {

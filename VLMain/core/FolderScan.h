@@ -22,9 +22,9 @@ public:
     // every single file.
     virtual bool MessagesDue() { return true; }
     // Lets the waiting window messages through; called after an added item when messages are due.
-    virtual void ProcessMessages() {}
-    virtual void SetAddButtonEnabled(bool) {}
-    virtual void SetRenameButtonEnabled(bool) {}
+    virtual void ProcessMessages() { }
+    virtual void SetAddButtonEnabled(bool) { }
+    virtual void SetRenameButtonEnabled(bool) { }
 };
 
 // Appends the platform's folder separator when the path does not end in one.
@@ -33,8 +33,7 @@ QString WithSeparator(const QString &folder);
 class FolderScanner
 {
 public:
-    FolderScanner(FileListModel &model, SortFlags &flags, ScanHooks &hooks,
-                  FileSystem &fs);
+    FolderScanner(FileListModel &model, SortFlags &flags, ScanHooks &hooks, FileSystem &fs);
 
     // Rebuilds the list from the folder. A scan requested while one is running (from inside its
     // message processing) is not run inside it: the running scan drops what it has listed and

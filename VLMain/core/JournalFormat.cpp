@@ -117,7 +117,8 @@ QByteArray WithSlash(QByteArray folder)
     return folder;
 }
 
-QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry> &plan, bool oneStep)
+QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry> &plan,
+                             bool oneStep)
 {
     qsizetype size = 64 + folder.size();
     for (const JournalEntry &e : plan)

@@ -13,8 +13,7 @@
 namespace vl {
 
 // One planned rename: the file goes from oldName through tempName to newName, all in one folder.
-struct JournalEntry
-{
+struct JournalEntry {
     QByteArray oldName;
     QByteArray tempName;
     QByteArray newName;
@@ -24,29 +23,29 @@ struct JournalEntry
 
 // Where a planned rename stands, by the last record the journal holds for it.
 enum class StepState : char {
-    Planned = 'P',    // nothing recorded: the file has not been touched
-    AtTemp = 'T',     // the first step is done: the file is under its temporary name
-    Renamed = 'N',    // both steps are done: the file is under its new name
-    AtOld = 'O',      // a step failed: the file is (again) under its old name
+    Planned = 'P', // nothing recorded: the file has not been touched
+    AtTemp = 'T', // the first step is done: the file is under its temporary name
+    Renamed = 'N', // both steps are done: the file is under its new name
+    AtOld = 'O', // a step failed: the file is (again) under its old name
     LeftAtTemp = 'K', // a step failed and the file could not leave its temporary name
 };
 
 // A journal as read back.
-struct JournalContents
-{
-    QString path;    // the journal file; empty for parsed bytes
+struct JournalContents {
+    QString path; // the journal file; empty for parsed bytes
     QByteArray folder; // the renamed folder, ending in "/"
     QList<JournalEntry> entries;
     QList<StepState> states; // one per entry
-    bool begun = false;      // the plan is complete, so renames may have happened
-    bool oneStep = false;    // every rename was one step: no temporary name was ever used
-    bool finished = false;   // the pass (or its recovery) came to its end
+    bool begun = false; // the plan is complete, so renames may have happened
+    bool oneStep = false; // every rename was one step: no temporary name was ever used
+    bool finished = false; // the pass (or its recovery) came to its end
 };
 
 // The journal's text for a plan and its records, and the parse of such a text. Parsing accepts
 // any bytes: a torn last line is ignored, malformed records are skipped, and a text without a
 // complete plan reads as not begun. nullopt when the header is not a journal's.
-QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry> &plan, bool oneStep = false);
+QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry> &plan,
+                             bool oneStep = false);
 // The record of a pass that goes on in two steps after it began in one.
 inline constexpr char kTwoStepsRecord[] = "S\n";
 QByteArray JournalRecordText(int index, StepState state);

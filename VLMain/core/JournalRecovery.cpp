@@ -10,7 +10,6 @@
 //   - otherwise the file under the temporary name is the pass's: it goes to its new name, or to
 //     its old name when the new one is taken, never replacing anything.
 
-
 #include "VLMain/core/JournalRecovery.h"
 
 #include "VLMain/core/RenameJournal.h"
@@ -62,8 +61,8 @@ QString RecoveryReport::Summary() const
     if (toNewName == 0 && toOldName == 0 && leftAtTemp == 0 && unreachable == 0)
         return {};
     QString text = u"Переименование файлов было прервано. Восстановлено: под новым именем — "_qs
-                   + QString::number(toNewName) + u", под прежним именем — " + QString::number(toOldName)
-                   + u'.';
+                   + QString::number(toNewName) + u", под прежним именем — "
+                   + QString::number(toOldName) + u'.';
     if (leftAtTemp > 0)
         text += u"\nОстались под временным именем: " + QString::number(leftAtTemp) + u'.';
     for (qsizetype i = 0; i < problems.size() && i < 5; ++i)
@@ -79,7 +78,8 @@ QString RecoveryReport::Summary() const
 namespace {
 
 // Settles one unfinished journal, its lock held. Returns whether every file is settled.
-bool RecoverJournal(JournalFile &file, JournalContents &journal, FileSystem &fs, RecoveryReport &report)
+bool RecoverJournal(JournalFile &file, JournalContents &journal, FileSystem &fs,
+                    RecoveryReport &report)
 {
     QList<QByteArray> listed;
     if (fs.ListNames(journal.folder, listed) != 0) {
@@ -105,8 +105,10 @@ bool RecoverJournal(JournalFile &file, JournalContents &journal, FileSystem &fs,
                     record(i, StepState::AtOld);
                 else if (present.contains(e.newName))
                     record(i, StepState::Renamed);
-            } else if (r == StepState::Planned && !present.contains(e.oldName) && present.contains(e.newName)) {
-                record(i, StepState::Renamed); // both steps made, the process ended before the record
+            } else if (r == StepState::Planned && !present.contains(e.oldName)
+                       && present.contains(e.newName)) {
+                record(i,
+                       StepState::Renamed); // both steps made, the process ended before the record
             }
             continue;
         }
@@ -142,7 +144,8 @@ bool RecoverJournal(JournalFile &file, JournalContents &journal, FileSystem &fs,
 
 } // namespace
 
-RecoveryReport RecoverUnfinishedJournals(const QString &journalFolder, FileSystem &fs, const QString &onlyFolder)
+RecoveryReport RecoverUnfinishedJournals(const QString &journalFolder, FileSystem &fs,
+                                         const QString &onlyFolder)
 {
     RecoveryReport report;
     const QByteArray only = QFile::encodeName(onlyFolder);
@@ -209,18 +212,19 @@ UndoReport UndoPass(const JournalContents &journal, FileSystem &fs, const QStrin
     if (plan.isEmpty())
         return report;
     const bool oneStep = TellsCaseApart(fs, journal.folder, plan);
-    std::unique_ptr<RenameJournal> undoJournal
-        = RenameJournal::Begin(fs.Journals(), journalFolder, journal.folder, plan, oneStep, &report.journalError);
+    std::unique_ptr<RenameJournal> undoJournal = RenameJournal::Begin(
+        fs.Journals(), journalFolder, journal.folder, plan, oneStep, &report.journalError);
     FolderRenamer renamer(fs, journal.folder, oneStep, [&] {
         if (undoJournal)
             undoJournal->RecordTwoSteps();
     });
     for (int i = 0; i < plan.size(); ++i) {
         const JournalEntry &e = plan.at(i);
-        const RenameResult result = renamer.Rename(e.oldName, e.tempName, e.newName, [&](StepState state) {
-            if (undoJournal)
-                undoJournal->Record(i, state);
-        });
+        const RenameResult result
+            = renamer.Rename(e.oldName, e.tempName, e.newName, [&](StepState state) {
+                  if (undoJournal)
+                      undoJournal->Record(i, state);
+              });
         if (result.renamed)
             ++report.reversed;
         else

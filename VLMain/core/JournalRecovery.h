@@ -14,14 +14,13 @@
 namespace vl {
 
 // What recovery did.
-struct RecoveryReport
-{
-    int journals = 0;    // unfinished journals looked at
-    int toNewName = 0;   // files moved from their temporary name to their new name
-    int toOldName = 0;   // files moved back to their old name, the new one being taken
-    int leftAtTemp = 0;  // files that could not leave their temporary name
+struct RecoveryReport {
+    int journals = 0; // unfinished journals looked at
+    int toNewName = 0; // files moved from their temporary name to their new name
+    int toOldName = 0; // files moved back to their old name, the new one being taken
+    int leftAtTemp = 0; // files that could not leave their temporary name
     int unreachable = 0; // journals whose folder could not be read: kept for the next start
-    int inUse = 0;       // journals of a pass that is running now: not touched
+    int inUse = 0; // journals of a pass that is running now: not touched
     QStringList problems; // "«path»: reason", one per file left under its temporary name
 
     // A short text for the user; empty when recovery moved no file and found no problem.
@@ -38,11 +37,10 @@ RecoveryReport RecoverUnfinishedJournals(const QString &journalFolder, FileSyste
 // The newest finished journal of a folder, or nullopt.
 std::optional<JournalContents> ReadLastJournal(const QString &folder, const QString &journalFolder);
 
-struct UndoReport
-{
+struct UndoReport {
     int reversed = 0;
     QStringList notReversed; // "«name»: reason"
-    QString journalError;    // why the undo itself kept no journal; empty when it did
+    QString journalError; // why the undo itself kept no journal; empty when it did
 };
 
 // Reverses a finished pass: every file that the journal shows under its new name goes back to

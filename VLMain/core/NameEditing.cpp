@@ -8,8 +8,8 @@ bool ApplyCaptionEdit(FileItem &item, const QString &text)
 {
     const QString upperNew = UpperCase(text);
     const QString upperCaption = UpperCase(item.caption);
-    const QString upperWhole =
-        item.extension.isEmpty() ? upperCaption : upperCaption + u'.' + UpperCase(item.extension);
+    const QString upperWhole
+        = item.extension.isEmpty() ? upperCaption : upperCaption + u'.' + UpperCase(item.extension);
     if (upperNew != upperCaption && upperNew != upperWhole)
         return false;
     item.checked = true;
@@ -43,7 +43,8 @@ AddReport AddMarkedNames(QList<FileItem> &items, TDictionaries &dictionaries)
         const NameToAdd name = NameToAddFor(item.caption, item.extension);
         if (const QString reason = AddRefusalReason(name.text); !reason.isEmpty()) {
             // An empty caption (a name such as «.profile») is named by its file.
-            const QString shown = item.caption.isEmpty() ? QString::fromUtf8(item.diskName) : item.caption;
+            const QString shown
+                = item.caption.isEmpty() ? QString::fromUtf8(item.diskName) : item.caption;
             report.refused.append(u'«' + shown + u"»: " + reason);
             continue;
         }

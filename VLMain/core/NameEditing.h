@@ -11,8 +11,8 @@
 
 namespace vl {
 
-inline constexpr char16_t kEditRefusedText[] =
-    u"Имя файла нельзя изменить на другое, можно только изменить регистр составляющих его символов.";
+inline constexpr char16_t kEditRefusedText[] = u"Имя файла нельзя изменить на другое, можно только "
+                                               u"изменить регистр составляющих его символов.";
 
 // A committed caption edit. A case-only change of the caption, or the whole file name typed in
 // another case, is accepted: the item is marked, takes the text as its caption, and loses its
@@ -24,9 +24,8 @@ bool ApplyCaptionEdit(FileItem &item, const QString &text);
 // from a file name that is not UTF-8 holds U+FFFD and could never match. Empty when fine.
 QString AddRefusalReason(const QString &core);
 
-struct AddReport
-{
-    int added = 0;       // new rows
+struct AddReport {
+    int added = 0; // new rows
     QStringList refused; // "«core»: reason"
 };
 

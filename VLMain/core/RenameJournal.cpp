@@ -42,8 +42,9 @@ qint64 MonotonicNs()
 
 QStringList JournalFiles(const QString &journalFolder, QStringView suffix)
 {
-    QStringList names = QDir(journalFolder).entryList({u"pass-*"_qs + suffix}, QDir::Files | QDir::Hidden,
-                                                      QDir::Name);
+    QStringList names
+        = QDir(journalFolder)
+              .entryList({u"pass-*"_qs + suffix}, QDir::Files | QDir::Hidden, QDir::Name);
     for (QString &n : names)
         n = QDir(journalFolder).filePath(n);
     return names;
@@ -59,18 +60,21 @@ void KeepNewestJournals(JournalStore &store, const QString &journalFolder)
 QString JournalFolder()
 {
     const QString xdg = qEnvironmentVariable("XDG_STATE_HOME");
-    const QString base = !xdg.isEmpty() && QDir::isAbsolutePath(xdg) ? xdg
-                                                                      : QDir::homePath() + u"/.local/state";
+    const QString base
+        = !xdg.isEmpty() && QDir::isAbsolutePath(xdg) ? xdg : QDir::homePath() + u"/.local/state";
     return base + u"/Vorlant";
 }
 
-RenameJournal::RenameJournal(JournalStore &store, std::unique_ptr<JournalFile> file, QString path, QString folder,
-                             int syncIntervalMs)
-    : store_(store), file_(std::move(file)), path_(std::move(path)), journalFolder_(std::move(folder)),
-      syncIntervalNs_(std::max(syncIntervalMs, 0) * qint64(1000000)), lastSyncNs_(MonotonicNs()),
-      lastWriteNs_(lastSyncNs_)
-{
-}
+RenameJournal::RenameJournal(JournalStore &store, std::unique_ptr<JournalFile> file, QString path,
+                             QString folder, int syncIntervalMs) :
+    store_(store),
+    file_(std::move(file)),
+    path_(std::move(path)),
+    journalFolder_(std::move(folder)),
+    syncIntervalNs_(std::max(syncIntervalMs, 0) * qint64(1000000)),
+    lastSyncNs_(MonotonicNs()),
+    lastWriteNs_(lastSyncNs_)
+{ }
 
 RenameJournal::~RenameJournal()
 {
@@ -78,9 +82,11 @@ RenameJournal::~RenameJournal()
         WritePending();
 }
 
-std::unique_ptr<RenameJournal> RenameJournal::Begin(JournalStore &store, const QString &journalFolder,
-                                                    const QByteArray &folder, const QList<JournalEntry> &plan,
-                                                    bool oneStep, QString *error, int syncIntervalMs)
+std::unique_ptr<RenameJournal> RenameJournal::Begin(JournalStore &store,
+                                                    const QString &journalFolder,
+                                                    const QByteArray &folder,
+                                                    const QList<JournalEntry> &plan, bool oneStep,
+                                                    QString *error, int syncIntervalMs)
 {
     // Recovery may run from another current directory.
     QByteArray absolute = folder;
@@ -96,11 +102,12 @@ std::unique_ptr<RenameJournal> RenameJournal::Begin(JournalStore &store, const Q
         return fail(journalFolder, code);
 
     static int sequence = 0;
-    const QString stem = QDir(journalFolder).filePath(
-        QStringLiteral("pass-%1-%2-%3")
-            .arg(QDateTime::currentMSecsSinceEpoch(), 13, 10, QLatin1Char('0'))
-            .arg(QCoreApplication::applicationPid(), 7, 10, QLatin1Char('0'))
-            .arg(sequence++));
+    const QString stem
+        = QDir(journalFolder)
+              .filePath(QStringLiteral("pass-%1-%2-%3")
+                            .arg(QDateTime::currentMSecsSinceEpoch(), 13, 10, QLatin1Char('0'))
+                            .arg(QCoreApplication::applicationPid(), 7, 10, QLatin1Char('0'))
+                            .arg(sequence++));
     const QString newPath = stem + kJournalNewSuffix, openPath = stem + kJournalOpenSuffix;
     std::unique_ptr<JournalFile> file;
     if (const int code = store.Create(newPath, file); code != 0)

@@ -53,8 +53,9 @@ public:
     // flushes fixed however fast the renames go: each one waits for the disk. oneStep: the pass
     // renames in one step, using no temporary name, until RecordTwoSteps.
     static std::unique_ptr<RenameJournal> Begin(JournalStore &store, const QString &journalFolder,
-                                                const QByteArray &folder, const QList<JournalEntry> &plan,
-                                                bool oneStep, QString *error = nullptr,
+                                                const QByteArray &folder,
+                                                const QList<JournalEntry> &plan, bool oneStep,
+                                                QString *error = nullptr,
                                                 int syncIntervalMs = kDefaultSyncIntervalMs);
     ~RenameJournal(); // an unfinished journal stays on disk for recovery
 
@@ -77,8 +78,8 @@ public:
     int firstError() const { return firstError_; }
 
 private:
-    RenameJournal(JournalStore &store, std::unique_ptr<JournalFile> file, QString path, QString folder,
-                  int syncIntervalMs);
+    RenameJournal(JournalStore &store, std::unique_ptr<JournalFile> file, QString path,
+                  QString folder, int syncIntervalMs);
     void WritePending();
     void Sync();
     void Count(int error);

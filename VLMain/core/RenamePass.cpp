@@ -134,8 +134,9 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     const bool oneStep = !journalPlan.isEmpty() && TellsCaseApart(fs, folderBytes, journalPlan);
     std::unique_ptr<RenameJournal> journal;
     if (!options.journalFolder.isEmpty() && !journalPlan.isEmpty()) {
-        journal = RenameJournal::Begin(fs.Journals(), options.journalFolder, folderBytes, journalPlan, oneStep,
-                                       &report.journalError, options.journalSyncIntervalMs);
+        journal
+            = RenameJournal::Begin(fs.Journals(), options.journalFolder, folderBytes, journalPlan,
+                                   oneStep, &report.journalError, options.journalSyncIntervalMs);
         if (journal)
             report.journalPath = journal->path();
     }
@@ -171,7 +172,8 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
                         journal->Record(index, state);
                     };
                 const QByteArray &newDiskName = journalPlan.at(journalIndex.at(i)).newName;
-                const RenameResult result = renamer.Rename(item.diskName, plan.tempName, newDiskName, record);
+                const RenameResult result
+                    = renamer.Rename(item.diskName, plan.tempName, newDiskName, record);
                 if (result.renamed) {
                     item.diskName = newDiskName;
                     item.caption = plan.caption;
@@ -191,7 +193,8 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
                 item.state = ItemState::NotRenamed;
                 item.failure = reason;
                 ++report.failed;
-                report.failures.append(Quoted(QString::fromUtf8(files.at(i).diskName)) + u": " + reason);
+                report.failures.append(Quoted(QString::fromUtf8(files.at(i).diskName)) + u": "
+                                       + reason);
             }
         } else if (plan.rule == RenameRule::ShortCore) {
             item.caption = plan.caption;
@@ -202,8 +205,8 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     if (journal) {
         // The renames stand either way; a journal with gaps only makes their undo incomplete.
         if (!journal->Finish())
-            report.journalError = u"Журнал переименования записан не полностью (" + journal->path() + u"): "
-                                  + DescribeError(journal->firstError())
+            report.journalError = u"Журнал переименования записан не полностью (" + journal->path()
+                                  + u"): " + DescribeError(journal->firstError())
                                   + u". Отменить переименование удастся не для всех файлов.";
         report.journalPath = journal->path();
     }
@@ -229,10 +232,12 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
                     }
                 }
                 item.state = ItemState::NotRenamed;
-                item.failure = QStringLiteral("файловая система не сохранила новое написание имени");
+                item.failure
+                    = QStringLiteral("файловая система не сохранила новое написание имени");
                 --report.renamed;
                 ++report.failed;
-                report.failures.append(Quoted(QString::fromUtf8(item.diskName)) + u": " + item.failure);
+                report.failures.append(Quoted(QString::fromUtf8(item.diskName)) + u": "
+                                       + item.failure);
                 files.SetItem(row, std::move(item));
             }
         }

@@ -16,10 +16,10 @@
 namespace vl {
 
 enum class RenameRule {
-    WholeName = 1,    // the whole file name is in the full-name dictionary
-    KnownCore = 2,    // the name core is in the name dictionary
-    UnknownCore = 3,  // a core of two or more characters that neither dictionary holds
-    ShortCore = 4,    // no core, or a one-character core that the name dictionary lacks
+    WholeName = 1, // the whole file name is in the full-name dictionary
+    KnownCore = 2, // the name core is in the name dictionary
+    UnknownCore = 3, // a core of two or more characters that neither dictionary holds
+    ShortCore = 4, // no core, or a one-character core that the name dictionary lacks
 };
 
 // The upper-case forms of the unknown cores met so far in one pass, searched front to back.
@@ -34,15 +34,14 @@ private:
 };
 
 // What the pass decides for one item before it touches the disk.
-struct ItemPlan
-{
+struct ItemPlan {
     RenameRule rule = RenameRule::ShortCore;
     ItemState state = ItemState::Recognised;
-    bool setMark = false;   // the first unknown item of its core
+    bool setMark = false; // the first unknown item of its core
     bool enablesAdd = false;
-    bool rename = false;    // the styled name differs from the listed one
-    QString newName;        // the file's new name on disk
-    QByteArray tempName;    // the temporary name of the first step
+    bool rename = false; // the styled name differs from the listed one
+    QString newName; // the file's new name on disk
+    QByteArray tempName; // the temporary name of the first step
     // What the item shows: after a successful rename, or (rule 1) in any case.
     QString caption;
     QString extension;
@@ -67,17 +66,15 @@ public:
     virtual void BeforeItem(int index, int count, const QString &title) = 0;
 };
 
-struct PassReport
-{
+struct PassReport {
     int renamed = 0;
     int failed = 0;
     QStringList failures; // "«name»: reason", in list order
-    QString journalPath;  // the pass's journal; empty when it kept none
+    QString journalPath; // the pass's journal; empty when it kept none
     QString journalError; // why a journal was wanted but could not be written, or has gaps
 };
 
-struct RenameOptions
-{
+struct RenameOptions {
     // Where the pass keeps its journal (JournalFolder() for the program); empty: no journal.
     QString journalFolder;
     int journalSyncIntervalMs = kDefaultSyncIntervalMs;

@@ -70,7 +70,8 @@ RenameResult RenameInTwoSteps(FileSystem &fs, const QByteArray &folder, const QB
             tell(StepState::AtOld); // someone else took the file away under its temporary name
         } else if (back != 0) {
             result.leftAtTemp = true;
-            result.reason += u"; файл остался под временным именем " + Quoted(QString::fromUtf8(tempName));
+            result.reason
+                += u"; файл остался под временным именем " + Quoted(QString::fromUtf8(tempName));
             tell(StepState::LeftAtTemp);
         } else {
             tell(StepState::AtOld);
@@ -92,19 +93,23 @@ bool TellsCaseApart(FileSystem &fs, const QByteArray &folder, const QList<Journa
             return !same;
         // Absent under its new spelling, so not folded onto the old one (or the file is gone, and
         // the next one tells).
-        if (error == ENOENT && fs.SameFile(folder, plan.at(i).oldName, plan.at(i).oldName, same) == 0)
+        if (error == ENOENT
+            && fs.SameFile(folder, plan.at(i).oldName, plan.at(i).oldName, same) == 0)
             return true;
     }
     return false;
 }
 
-FolderRenamer::FolderRenamer(FileSystem &fs, const QByteArray &folder, bool oneStep, std::function<void()> switched)
-    : fs_(fs), folder_(folder), oneStep_(oneStep), switched_(std::move(switched))
-{
-}
+FolderRenamer::FolderRenamer(FileSystem &fs, const QByteArray &folder, bool oneStep,
+                             std::function<void()> switched) :
+    fs_(fs),
+    folder_(folder),
+    oneStep_(oneStep),
+    switched_(std::move(switched))
+{ }
 
-RenameResult FolderRenamer::Rename(const QByteArray &oldName, const QByteArray &tempName, const QByteArray &newName,
-                                   const StepObserver &observer)
+RenameResult FolderRenamer::Rename(const QByteArray &oldName, const QByteArray &tempName,
+                                   const QByteArray &newName, const StepObserver &observer)
 {
     if (oneStep_) {
         const int error = fs_.RenameNoReplace(folder_, oldName, newName);

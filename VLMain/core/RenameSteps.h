@@ -16,10 +16,9 @@
 namespace vl {
 
 // The result of one rename.
-struct RenameResult
-{
+struct RenameResult {
     bool renamed = false;
-    QString reason;     // why it failed, in the user's language
+    QString reason; // why it failed, in the user's language
     bool leftAtTemp = false; // the file could not be moved back and still has the temporary name
 };
 
@@ -45,10 +44,11 @@ bool TellsCaseApart(FileSystem &fs, const QByteArray &folder, const QList<Journa
 class FolderRenamer
 {
 public:
-    FolderRenamer(FileSystem &fs, const QByteArray &folder, bool oneStep, std::function<void()> switched = {});
+    FolderRenamer(FileSystem &fs, const QByteArray &folder, bool oneStep,
+                  std::function<void()> switched = {});
 
-    RenameResult Rename(const QByteArray &oldName, const QByteArray &tempName, const QByteArray &newName,
-                        const StepObserver &observer = {});
+    RenameResult Rename(const QByteArray &oldName, const QByteArray &tempName,
+                        const QByteArray &newName, const StepObserver &observer = {});
     bool oneStep() const { return oneStep_; }
 
 private:

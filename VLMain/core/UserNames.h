@@ -31,9 +31,9 @@ void LoadUserNames(TDictionaries &dictionaries, const QString &path);
 // Writes both user lists, each section whole, replacing the file atomically. Names that another
 // copy of the program saved meanwhile are kept: the file is read again and joined under a lock.
 // A section left without names is removed; the file's other sections, comments and blank lines
-// stay. When both lists are empty nothing is written or created. A name that holds a line break cannot stand on one
-// line and is left out. Throws PlatformError "Unable to write to <full path>" when the file
-// cannot be written; the old file is then as it was.
+// stay. When both lists are empty nothing is written or created. A name that holds a line break
+// cannot stand on one line and is left out. Throws PlatformError "Unable to write to <full path>"
+// when the file cannot be written; the old file is then as it was.
 void SaveUserNames(const TDictionaries &dictionaries, const QString &path);
 
 } // namespace vl

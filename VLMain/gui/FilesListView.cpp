@@ -49,7 +49,8 @@ FilesListViewWidget::FilesListViewWidget(QWidget *parent) : QTableView(parent)
 
 bool FilesListViewWidget::EditSelectedCaption()
 {
-    const QModelIndexList rows = selectionModel() ? selectionModel()->selectedRows(0) : QModelIndexList{};
+    const QModelIndexList rows
+        = selectionModel() ? selectionModel()->selectedRows(0) : QModelIndexList {};
     if (rows.isEmpty())
         return false;
     setCurrentIndex(rows.first());
@@ -94,7 +95,8 @@ void FilesListViewWidget::keyPressEvent(QKeyEvent *event)
             const QModelIndex box = current.sibling(current.row(), 0);
             const bool checked = box.data(Qt::CheckStateRole).toInt() == Qt::Checked;
             model()->setData(box, checked ? Qt::Unchecked : Qt::Checked, Qt::CheckStateRole);
-            selectionModel()->select(box, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+            selectionModel()->select(box, QItemSelectionModel::ClearAndSelect
+                                              | QItemSelectionModel::Rows);
         }
         event->accept();
         return;
@@ -139,7 +141,8 @@ void FilesListViewWidget::currentChanged(const QModelIndex &current, const QMode
     // The focus frame goes around the whole row: the old and the new row are drawn again.
     for (const QModelIndex &i : {previous, current})
         if (i.isValid())
-            viewport()->update(QRect(0, rowViewportPosition(i.row()), viewport()->width(), rowHeight(i.row())));
+            viewport()->update(
+                QRect(0, rowViewportPosition(i.row()), viewport()->width(), rowHeight(i.row())));
 }
 
 void FilesListViewWidget::focusInEvent(QFocusEvent *event)
@@ -148,8 +151,10 @@ void FilesListViewWidget::focusInEvent(QFocusEvent *event)
     // The list takes the focus with a current row (the first, when it had none), and that row is
     // the selected one: F2 edits where the focus frame is.
     const QModelIndex current = currentIndex();
-    if (current.isValid() && selectionModel() && !selectionModel()->isRowSelected(current.row(), {}))
-        selectionModel()->select(current, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    if (current.isValid() && selectionModel()
+        && !selectionModel()->isRowSelected(current.row(), {}))
+        selectionModel()->select(current,
+                                 QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     viewport()->update();
 }
 
@@ -173,7 +178,8 @@ void FilesListViewWidget::paintEvent(QPaintEvent *event)
     if (current.isValid()) {
         const int last = model()->columnCount() - 1;
         const int right = columnViewportPosition(last) + columnWidth(last);
-        frame = QRect(0, rowViewportPosition(current.row()), right, rowHeight(current.row())).adjusted(0, 0, -1, -1);
+        frame = QRect(0, rowViewportPosition(current.row()), right, rowHeight(current.row()))
+                    .adjusted(0, 0, -1, -1);
         if (selectionModel()->isRowSelected(current.row(), current.parent()))
             colour = palette().color(QPalette::HighlightedText);
     }

@@ -1,7 +1,7 @@
 #include "VLMain/gui/MainForm.h"
 
-#include "VLMain/core/NameEditing.h"
 #include "VLMain/core/JournalRecovery.h"
+#include "VLMain/core/NameEditing.h"
 #include "VLMain/core/RenameJournal.h"
 #include "VLMain/core/UserNames.h"
 #include "VLMain/gui/FilesListView.h"
@@ -45,18 +45,17 @@ public:
     }
 };
 
-
 // Time between two rounds of message processing in the long loops: often enough for the window
 // to repaint and the title to show the progress, rarely enough not to slow large folders down.
 constexpr qint64 kProcessIntervalMs = 10;
 
 } // namespace
 
-TMainForm::TMainForm(MainFormOptions options, QWidget *parent)
-    : QWidget(parent),
-      options_(std::move(options)),
-      fs_(options_.fileSystem ? *options_.fileSystem : SystemFileSystem()),
-      scanner_(files_, flags_, *this, fs_)
+TMainForm::TMainForm(MainFormOptions options, QWidget *parent) :
+    QWidget(parent),
+    options_(std::move(options)),
+    fs_(options_.fileSystem ? *options_.fileSystem : SystemFileSystem()),
+    scanner_(files_, flags_, *this, fs_)
 {
     clock_.start();
     setWindowTitle(QString::fromUtf16(kMainCaption));

@@ -39,12 +39,11 @@ inline constexpr char16_t kProgramTitle[] = u"Ворлант";
 
 // What the window needs from outside: the command-line folder, the file system, where the user
 // name file lives. Tests fill it in; the program entry uses the defaults.
-struct MainFormOptions
-{
-    QStringList arguments;            // without the program name
+struct MainFormOptions {
+    QStringList arguments; // without the program name
     FileSystem *fileSystem = nullptr; // the system's own when null
-    QString userNamesPath;            // the default location when empty
-    QString journalFolder;            // the rename journals' folder; the default when empty
+    QString userNamesPath; // the default location when empty
+    QString journalFolder; // the rename journals' folder; the default when empty
     bool loadUserNames = true;
 };
 

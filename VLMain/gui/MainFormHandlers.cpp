@@ -35,7 +35,7 @@ void ShowWarningBox(const QString &text)
 class WindowPassHooks final : public RenamePassHooks
 {
 public:
-    WindowPassHooks(TMainForm *form, QProgressBar *bar) : form_(form), bar_(bar) {}
+    WindowPassHooks(TMainForm *form, QProgressBar *bar) : form_(form), bar_(bar) { }
     void BeforeItem(int index, int, const QString &title) override
     {
         ApplicationTitle::Set(title);
@@ -100,12 +100,15 @@ void TMainForm::FilesListViewEdited(int row, const QString &text)
         // would leave the focus to fall wherever the window puts it next. Afterwards the list
         // has the focus again, on the same row.
         const QPersistentModelIndex edited = files_.index(row, 0);
-        QMetaObject::invokeMethod(this, [this, edited] {
-            ShowWarningBox(QString::fromUtf16(kEditRefusedText));
-            FilesListView->setFocus(Qt::OtherFocusReason);
-            if (edited.isValid())
-                FilesListView->SetCurrentRow(edited.row());
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this,
+            [this, edited] {
+                ShowWarningBox(QString::fromUtf16(kEditRefusedText));
+                FilesListView->setFocus(Qt::OtherFocusReason);
+                if (edited.isValid())
+                    FilesListView->SetCurrentRow(edited.row());
+            },
+            Qt::QueuedConnection);
         return;
     }
     files_.SetItem(row, std::move(item));
@@ -163,8 +166,10 @@ void TMainForm::AddButtonClick()
 
 bool TMainForm::FolderEditKeyDown(int key, Qt::KeyboardModifiers shift)
 {
-    const Qt::KeyboardModifiers mods = shift & (Qt::AltModifier | Qt::ShiftModifier | Qt::ControlModifier);
-    if ((key == Qt::Key_Down && mods == Qt::AltModifier) || (key == Qt::Key_F4 && mods == Qt::NoModifier)) {
+    const Qt::KeyboardModifiers mods
+        = shift & (Qt::AltModifier | Qt::ShiftModifier | Qt::ControlModifier);
+    if ((key == Qt::Key_Down && mods == Qt::AltModifier)
+        || (key == Qt::Key_F4 && mods == Qt::NoModifier)) {
         FolderSpeedButton->click();
         return true;
     }

@@ -29,8 +29,7 @@ constexpr QSize kClientSize(492, 348);
 
 enum Anchor { kLeft = 1, kTop = 2, kRight = 4, kBottom = 8 };
 
-struct Placement
-{
+struct Placement {
     const char *name;
     QRect rect; // at the start size
     int anchors;
@@ -132,9 +131,8 @@ void TMainForm::CreateControls(std::future<QFont> &font)
     FilesListView->setColumnWidth(FileListModel::kStateColumn, 89);
     FilesListView->setContextMenuPolicy(Qt::CustomContextMenu);
     FilesListView->onClick = [this] { FilesListViewClick(); };
-    FilesListView->onKeyDown = [this](int key, Qt::KeyboardModifiers m) {
-        return FilesListViewKeyDown(key, m);
-    };
+    FilesListView->onKeyDown
+        = [this](int key, Qt::KeyboardModifiers m) { return FilesListViewKeyDown(key, m); };
     connect(FilesListView->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &TMainForm::FilesListViewColumnClick);
     files_.SetEditHandler([this](int row, const QString &text) { FilesListViewEdited(row, text); });

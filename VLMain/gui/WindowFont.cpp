@@ -48,7 +48,8 @@ std::future<QFont> StartWindowFont()
     try {
         return std::async(std::launch::async, &WindowFont);
     } catch (const std::system_error &) {
-        return std::async(std::launch::deferred, &WindowFont); // no thread to be had: choose on get()
+        return std::async(std::launch::deferred,
+                          &WindowFont); // no thread to be had: choose on get()
     }
 }
 

@@ -18,8 +18,9 @@ QFont WindowFont();
 // prepares its dictionaries meanwhile.
 std::future<QFont> StartWindowFont();
 
-// True when an 11-pixel font asking for this family gets it, not a substitute: what QFontInfo tells, but
-// answered from the font database's list, without loading fonts, when the family is missing.
+// True when an 11-pixel font asking for this family gets it, not a substitute: what QFontInfo
+// tells, but answered from the font database's list, without loading fonts, when the family is
+// missing.
 bool FontFamilyInstalled(const QString &family);
 
 } // namespace vl

@@ -16,7 +16,7 @@ namespace {
 // weights, which makes the second round decide equality exactly.
 enum Group : std::uint32_t {
     kIgnorable = 1, // control and format characters, marks, unassigned code points
-    kMark = 2,      // space, punctuation and symbols
+    kMark = 2, // space, punctuation and symbols
     kDigit = 3,
     kLetter = 4,
 };
@@ -30,8 +30,7 @@ constexpr std::uint32_t Weight(Group g, std::uint32_t rank)
 // the first round.
 constexpr char kAsciiMarks[] = "'- !\"#$%&()*,./:;?@[\\]^_`{|}~+<=>";
 
-struct Entry
-{
+struct Entry {
     std::uint32_t weight;
     bool firstRound; // takes part in the first round
 };
@@ -75,9 +74,8 @@ Entry Classify(char32_t upper)
 // alphabets that file names mostly use), so that comparing them needs no ICU call.
 constexpr char32_t kTableSize = 0x800;
 
-struct EntryTable
-{
-    std::array<Entry, kTableSize> entries{};
+struct EntryTable {
+    std::array<Entry, kTableSize> entries {};
     EntryTable()
     {
         for (char32_t c = 0; c < kTableSize; ++c)
@@ -95,10 +93,12 @@ const EntryTable &Table()
 class Cursor
 {
 public:
-    Cursor(const char16_t *s, qsizetype size, bool firstRound, const EntryTable &table)
-        : s_(s), size_(size), firstRound_(firstRound), table_(table)
-    {
-    }
+    Cursor(const char16_t *s, qsizetype size, bool firstRound, const EntryTable &table) :
+        s_(s),
+        size_(size),
+        firstRound_(firstRound),
+        table_(table)
+    { }
 
     // The weight of the next character of this round, or 0 at the end.
     std::uint32_t Next()

@@ -21,8 +21,7 @@ namespace vl {
 // -1, 0 or +1.
 int CompareNames(QStringView a, QStringView b);
 
-struct NameLess
-{
+struct NameLess {
     bool operator()(QStringView a, QStringView b) const { return CompareNames(a, b) < 0; }
 };
 

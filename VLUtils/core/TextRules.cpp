@@ -78,10 +78,9 @@ qsizetype ShtmlTailStart(QStringView s)
     return i;
 }
 
-struct CoreBounds
-{
+struct CoreBounds {
     qsizetype begin = 0; // first unit of the core
-    qsizetype end = 0;   // one past its last unit; begin == end means no core
+    qsizetype end = 0; // one past its last unit; begin == end means no core
 };
 
 CoreBounds FindCore(QStringView s)
@@ -178,7 +177,8 @@ NamePieces SplitNamePart(QStringView namePart)
     const CoreBounds b = FindCore(namePart);
     if (b.begin == b.end)
         return {namePart.toString(), QString(), QString()};
-    return {namePart.first(b.begin).toString(), namePart.sliced(b.begin, b.end - b.begin).toString(),
+    return {namePart.first(b.begin).toString(),
+            namePart.sliced(b.begin, b.end - b.begin).toString(),
             namePart.sliced(b.end).toString()};
 }
 

@@ -22,8 +22,7 @@ bool IsCasedChar(char32_t c);
 // Number of characters (code points) of a text.
 qsizetype CharCount(QStringView text);
 
-struct SplitName
-{
+struct SplitName {
     QString namePart;
     QString extension;
 };
@@ -41,8 +40,7 @@ QString NormalizeShtmlTail(QStringView text);
 // A name part as prefix + core + suffix. The prefix holds no cased character; the suffix holds
 // characters without case followed by the ".shtml" tail that the core extraction dropped. When
 // the core is empty, the whole name part is the prefix.
-struct NamePieces
-{
+struct NamePieces {
     QString prefix;
     QString core;
     QString suffix;

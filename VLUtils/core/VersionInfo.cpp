@@ -20,18 +20,18 @@ struct VersionKey {
 };
 
 // The keys in the record's order, with the value each takes when it cannot be read.
-constexpr std::array<VersionKey, 10> kKeys { {
-    { u"CompanyName", &TVersionInfo::CompanyName, {} },
-    { u"LegalTrademarks", &TVersionInfo::LegalTrademarks, {} },
-    { u"LegalCopyright", &TVersionInfo::LegalCopyright, {} },
-    { u"ProductName", &TVersionInfo::ProductName, {} },
-    { u"ProductVersion", &TVersionInfo::ProductVersion, kDefaultVersion },
-    { u"FileDescription", &TVersionInfo::FileDescription, {} },
-    { u"FileVersion", &TVersionInfo::FileVersion, kDefaultVersion },
-    { u"InternalName", &TVersionInfo::InternalName, {} },
-    { u"OriginalFilename", &TVersionInfo::OriginalFilename, {} },
-    { u"Comments", &TVersionInfo::Comments, {} },
-} };
+constexpr std::array<VersionKey, 10> kKeys {{
+    {u"CompanyName", &TVersionInfo::CompanyName, {}},
+    {u"LegalTrademarks", &TVersionInfo::LegalTrademarks, {}},
+    {u"LegalCopyright", &TVersionInfo::LegalCopyright, {}},
+    {u"ProductName", &TVersionInfo::ProductName, {}},
+    {u"ProductVersion", &TVersionInfo::ProductVersion, kDefaultVersion},
+    {u"FileDescription", &TVersionInfo::FileDescription, {}},
+    {u"FileVersion", &TVersionInfo::FileVersion, kDefaultVersion},
+    {u"InternalName", &TVersionInfo::InternalName, {}},
+    {u"OriginalFilename", &TVersionInfo::OriginalFilename, {}},
+    {u"Comments", &TVersionInfo::Comments, {}},
+}};
 
 VersionDataSource &Source()
 {

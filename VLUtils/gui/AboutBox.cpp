@@ -59,12 +59,11 @@ QWidget *MainWindow()
 class AboutDialog : public QDialog
 {
 public:
-    AboutDialog(QWidget *owner, const QString &text)
-        : QDialog(owner)
+    AboutDialog(QWidget *owner, const QString &text) : QDialog(owner)
     {
         setObjectName(QStringLiteral("AboutBox"));
         setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-            | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+                       | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
         setWindowTitle(QStringLiteral("О программе"));
         setWindowModality(Qt::ApplicationModal);
 
@@ -126,8 +125,8 @@ private:
     {
         const int outerWidth = label_->width() + kWidthBeyondLabel;
         const int buttonTop = label_->y() + label_->height() + kButtonGap;
-        button_->setGeometry(
-            (outerWidth - kButtonWidth) / 2, buttonTop, kButtonWidth, kButtonHeight);
+        button_->setGeometry((outerWidth - kButtonWidth) / 2, buttonTop, kButtonWidth,
+                             kButtonHeight);
         outer_ = QSize(outerWidth, buttonTop + kHeightBelowButton);
         setFixedSize(outer_ - frame_);
     }
@@ -140,7 +139,7 @@ private:
             return;
         const QRect area = screen->geometry();
         move(area.x() + (area.width() - outer_.width()) / 2,
-            area.y() + (area.height() - outer_.height()) / 2);
+             area.y() + (area.height() - outer_.height()) / 2);
     }
 
     void CheckFrame()
@@ -164,8 +163,9 @@ private:
 QString AboutText(const TVersionInfo &info, int fullCount, int namesCount)
 {
     return info.FileDescription + u'\r' + u"Версия " + info.FileVersion + u" ("
-        + QString::number(fullCount) + u'/' + QString::number(namesCount) + u" элементов)"
-        + u"\r\n\n" + kCopyrightPrefix + info.LegalTrademarks + u" (" + info.LegalCopyright + u')';
+           + QString::number(fullCount) + u'/' + QString::number(namesCount) + u" элементов)"
+           + u"\r\n\n" + kCopyrightPrefix + info.LegalTrademarks + u" (" + info.LegalCopyright
+           + u')';
 }
 
 QString LabelText(QStringView text)

@@ -28,8 +28,7 @@ enum Attribute : qint32 {
 // The attribute value by which a listing reports invalid attributes.
 inline constexpr qint32 kInvalidAttributes = -1;
 
-struct DirectoryEntry
-{
+struct DirectoryEntry {
     QByteArray name; // the name on disk, without the folder
     qint32 attributes = 0;
 };
@@ -49,8 +48,7 @@ public:
 };
 
 // What tells one folder from another whatever path leads to it.
-struct FolderIdentity
-{
+struct FolderIdentity {
     quint64 device = 0;
     quint64 inode = 0;
 };
@@ -63,17 +61,21 @@ public:
     // Renames folder/from to folder/to unless folder/to exists. 0, or the errno of the failure
     // (EEXIST when the new name is taken).
     virtual int RenameNoReplace(const QByteArray &folder, const QByteArray &from,
-                                const QByteArray &to) = 0;
+                                const QByteArray &to)
+        = 0;
     // The names of every entry of a folder (without "." and ".."), or an errno.
     virtual int ListNames(const QByteArray &folder, QList<QByteArray> &names) = 0;
     // Whether folder/a and folder/b are one file (the same device and inode; links are not
     // followed). 0 with same set, or an errno.
-    virtual int SameFile(const QByteArray &folder, const QByteArray &a, const QByteArray &b, bool &same) = 0;
+    virtual int SameFile(const QByteArray &folder, const QByteArray &a, const QByteArray &b,
+                         bool &same)
+        = 0;
     // The identity of a folder and, when subfolders is given, the names of its subfolders (links
     // to folders left out, in no particular order). 0, or the errno of a folder that cannot be
     // opened.
     virtual int ListSubfolders(const QByteArray &folder, FolderIdentity &identity,
-                               QList<QByteArray> *subfolders) = 0;
+                               QList<QByteArray> *subfolders)
+        = 0;
     // 0 when files may be renamed in folder, else the errno that says why not.
     virtual int WriteAccess(const QByteArray &folder) = 0;
     // Where the rename journal's files are written.
@@ -82,7 +84,7 @@ public:
     // the open folder instead of walking its whole path twice per rename. A folder that cannot
     // be opened is not held, and renames then go by path as always.
     virtual void HoldFolder(const QByteArray &folder) { (void)folder; }
-    virtual void ReleaseFolder() {}
+    virtual void ReleaseFolder() { }
 };
 
 // Holds a folder open for the lifetime of the object.

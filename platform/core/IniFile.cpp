@@ -76,8 +76,7 @@ QString Fold(QStringView s)
 }
 
 // One line of a text: where it starts, its length without the line end, and the line end's length.
-struct LineSpan
-{
+struct LineSpan {
     qsizetype begin = 0;
     qsizetype length = 0;
     qsizetype endLength = 0;
@@ -96,7 +95,7 @@ template <typename Visit> void ForEachLine(QStringView text, Visit visit)
         qsizetype end = 0;
         if (j < n)
             end = (text[j] == u'\r' && j + 1 < n && text[j + 1] == u'\n') ? 2 : 1;
-        const LineSpan line{i, j - i, end};
+        const LineSpan line {i, j - i, end};
         if (!visit(line))
             return;
         i = line.next();
@@ -131,8 +130,8 @@ bool ParseEntry(QStringView line, QStringView &key, QStringView &value)
 
 QString EntryLine(QStringView key, QStringView value)
 {
-    const bool quote = !value.isEmpty()
-                       && (IsBlank(value.front()) || IsBlank(value.back()) || IsQuoted(value));
+    const bool quote
+        = !value.isEmpty() && (IsBlank(value.front()) || IsBlank(value.back()) || IsQuoted(value));
     if (quote)
         return key + u"=\"" + value + u'"';
     return key + u'=' + value;
@@ -147,7 +146,6 @@ bool SyncToDisk(QSaveFile &file)
     return true; // commit() flushes the file on other systems
 #endif
 }
-
 
 // The end of the line that starts at from in bytes: the index after its line end.
 qsizetype NextByteLine(const QByteArray &bytes, qsizetype from)
@@ -311,8 +309,8 @@ IniFile::Segment IniFile::MakeSection(QStringView text, QByteArrayView bytes, co
     bool first = true;
     ForEachLine(text, [&](const LineSpan &span) {
         const qsizetype next = NextByteLine(b, at);
-        Line line{text.sliced(span.begin, span.next() - span.begin).toString(),
-                  b.sliced(at, next - at), false};
+        Line line {text.sliced(span.begin, span.next() - span.begin).toString(),
+                   b.sliced(at, next - at), false};
         at = next;
         if (first) {
             s.header = std::move(line);
@@ -353,10 +351,9 @@ void IniFile::SplitOut(const QString &folded)
             if (!ParseHeader(text.sliced(line.begin, line.length), name))
                 return true;
             if (cutBegin >= 0) {
-                out.append(MakeSection(text.sliced(cutBegin, line.begin - cutBegin),
-                                       QByteArrayView(bytes).sliced(cutByteBegin,
-                                                                    lineByte - cutByteBegin),
-                                       folded));
+                out.append(MakeSection(
+                    text.sliced(cutBegin, line.begin - cutBegin),
+                    QByteArrayView(bytes).sliced(cutByteBegin, lineByte - cutByteBegin), folded));
                 cutBegin = -1;
                 rawBegin = line.begin;
                 rawByteBegin = lineByte;
@@ -372,12 +369,13 @@ void IniFile::SplitOut(const QString &folded)
             return true;
         });
         if (cutBegin >= 0)
-            out.append(MakeSection(text.sliced(cutBegin), QByteArrayView(bytes).sliced(cutByteBegin),
-                                   folded));
+            out.append(MakeSection(text.sliced(cutBegin),
+                                   QByteArrayView(bytes).sliced(cutByteBegin), folded));
         else if (rawBegin == 0)
             out.append(std::move(seg));
         else if (rawBegin < text.size())
-            out.append(RawSegment(text.sliced(rawBegin), QByteArrayView(bytes).sliced(rawByteBegin)));
+            out.append(
+                RawSegment(text.sliced(rawBegin), QByteArrayView(bytes).sliced(rawByteBegin)));
     }
     segments_ = std::move(out);
 }
@@ -442,7 +440,7 @@ IniFile::Segment &IniFile::SectionForNewKey(const QString &folded, QStringView n
     Segment s;
     s.raw = false;
     s.folded = folded;
-    s.header = Line{u'[' + name + u']' + lineEnd_, {}, true};
+    s.header = Line {u'[' + name + u']' + lineEnd_, {}, true};
     s.indexed = true;
     segments_.append(std::move(s));
     return segments_.last();
@@ -469,14 +467,14 @@ bool IniFile::WriteKey(QStringView section, QStringView key, QStringView value)
             continue;
         Line &line = s.lines[it.value()];
         const QStringView content = WithoutLineEnd(line.text);
-        line = Line{entry + QStringView(line.text).sliced(content.size()), {}, true};
+        line = Line {entry + QStringView(line.text).sliced(content.size()), {}, true};
         return true;
     }
 
     Segment &s = SectionForNewKey(folded, section);
     IndexKeys(s);
     // Every entry stands before insertAt, so the index of none of them moves.
-    s.lines.insert(s.insertAt, Line{entry + lineEnd_, {}, true});
+    s.lines.insert(s.insertAt, Line {entry + lineEnd_, {}, true});
     s.keyIndex.insert(foldedKey, s.insertAt);
     ++s.insertAt;
     return true;
@@ -497,19 +495,17 @@ QByteArray IniFile::ToBytes() const
         bytes += piece;
     };
     // Lines as read go out byte for byte; lines the program wrote go out as UTF-8.
-    const auto appendLine = [&](const Line &line) {
-        append(line.written ? line.text.toUtf8() : line.bytes);
-    };
+    const auto appendLine
+        = [&](const Line &line) { append(line.written ? line.text.toUtf8() : line.bytes); };
     for (const Segment &s : segments_) {
         if (s.raw) {
             append(s.bytes);
             continue;
         }
         // A section left with nothing but blank lines goes, header and all.
-        const bool keepHeader = !s.erased || !std::all_of(s.lines.cbegin(), s.lines.cend(),
-                                                          [](const Line &l) {
-                                                              return IsBlankLine(l.text);
-                                                          });
+        const bool keepHeader = !s.erased
+                                || !std::all_of(s.lines.cbegin(), s.lines.cend(),
+                                                [](const Line &l) { return IsBlankLine(l.text); });
         if (keepHeader)
             appendLine(s.header);
         for (const Line &line : s.lines)

@@ -39,8 +39,8 @@
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QHash>
-#include <QLockFile>
 #include <QList>
+#include <QLockFile>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -55,8 +55,8 @@ class IniFile
 public:
     // What was found at the path when the file object was made.
     enum class Source {
-        Missing,   // nothing at the path: the file starts empty
-        Loaded,    // a regular file, read whole
+        Missing, // nothing at the path: the file starts empty
+        Loaded, // a regular file, read whole
         Unreadable // something else (a folder, a device) or a file that could not be read
     };
 
@@ -94,21 +94,19 @@ public:
 private:
     // One line with its line end: the decoded text, and the bytes as read. A line the program
     // wrote has no bytes of its own and is saved as UTF-8.
-    struct Line
-    {
+    struct Line {
         QString text;
         QByteArray bytes;
         bool written = false;
     };
-    struct Segment
-    {
-        bool raw = true;      // untouched text of any number of sections, as read
-        QString text;         // raw only: the text and the bytes it was read from
+    struct Segment {
+        bool raw = true; // untouched text of any number of sections, as read
+        QString text; // raw only: the text and the bytes it was read from
         QByteArray bytes;
-        bool erased = false;  // its entries are gone and no key was written since
-        QString folded;       // case-folded section name
+        bool erased = false; // its entries are gone and no key was written since
+        QString folded; // case-folded section name
         Line header;
-        QList<Line> lines;    // the lines after the header, up to the next section
+        QList<Line> lines; // the lines after the header, up to the next section
         qsizetype insertAt = 0; // where a new key goes: after the last entry, else after the header
         QHash<QString, qsizetype> keyIndex; // first entry of each case-folded key: index in lines
         bool indexed = false;
@@ -129,7 +127,7 @@ private:
     QString lineEnd_ = QStringLiteral("\n");
     QList<Segment> segments_;
     QSet<QString> splitOut_; // section names whose every occurrence is a parsed segment
-    QByteArray original_;    // the bytes read, so that a save that changes nothing is skipped
+    QByteArray original_; // the bytes read, so that a save that changes nothing is skipped
     QString error_;
 };
 

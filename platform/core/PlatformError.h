@@ -11,10 +11,10 @@ namespace vl {
 class PlatformError : public std::runtime_error
 {
 public:
-    explicit PlatformError(const QString &message)
-        : std::runtime_error(message.toStdString()), message_(message)
-    {
-    }
+    explicit PlatformError(const QString &message) :
+        std::runtime_error(message.toStdString()),
+        message_(message)
+    { }
     const QString &message() const { return message_; }
 
 private:

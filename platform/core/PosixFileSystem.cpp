@@ -150,11 +150,15 @@ int RenameAt(int dir, const char *from, const char *to)
 class PosixFileSystem final : public FileSystem
 {
 public:
-    std::unique_ptr<DirectoryListing> NewListing() override { return std::make_unique<PosixListing>(); }
+    std::unique_ptr<DirectoryListing> NewListing() override
+    {
+        return std::make_unique<PosixListing>();
+    }
 
     ~PosixFileSystem() override { ReleaseFolder(); }
 
-    int RenameNoReplace(const QByteArray &folder, const QByteArray &from, const QByteArray &to) override
+    int RenameNoReplace(const QByteArray &folder, const QByteArray &from,
+                        const QByteArray &to) override
     {
         if (heldFd_ >= 0 && folder == heldFolder_)
             return RenameAt(heldFd_, from.constData(), to.constData());
@@ -164,7 +168,8 @@ public:
     void HoldFolder(const QByteArray &folder) override
     {
         ReleaseFolder();
-        const int fd = ::open(folder.isEmpty() ? "." : folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        const int fd
+            = ::open(folder.isEmpty() ? "." : folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (fd < 0)
             return;
         heldFd_ = fd;
@@ -179,7 +184,8 @@ public:
         heldFolder_.clear();
     }
 
-    int SameFile(const QByteArray &folder, const QByteArray &a, const QByteArray &b, bool &same) override
+    int SameFile(const QByteArray &folder, const QByteArray &a, const QByteArray &b,
+                 bool &same) override
     {
         same = false;
         struct stat sa, sb;
@@ -188,14 +194,16 @@ public:
                 || ::fstatat(heldFd_, b.constData(), &sb, AT_SYMLINK_NOFOLLOW) != 0)
                 return errno;
         } else if (::fstatat(AT_FDCWD, Join(folder, a).constData(), &sa, AT_SYMLINK_NOFOLLOW) != 0
-                   || ::fstatat(AT_FDCWD, Join(folder, b).constData(), &sb, AT_SYMLINK_NOFOLLOW) != 0) {
+                   || ::fstatat(AT_FDCWD, Join(folder, b).constData(), &sb, AT_SYMLINK_NOFOLLOW)
+                          != 0) {
             return errno;
         }
         same = sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
         return 0;
     }
 
-    int ListSubfolders(const QByteArray &folder, FolderIdentity &identity, QList<QByteArray> *subfolders) override
+    int ListSubfolders(const QByteArray &folder, FolderIdentity &identity,
+                       QList<QByteArray> *subfolders) override
     {
         DIR *d = ::opendir(folder.isEmpty() ? "." : folder.constData());
         if (!d)

@@ -18,7 +18,7 @@ namespace {
 class PosixJournalFile final : public JournalFile
 {
 public:
-    explicit PosixJournalFile(int fd) : fd_(fd) {}
+    explicit PosixJournalFile(int fd) : fd_(fd) { }
     ~PosixJournalFile() override { ::close(fd_); }
     PosixJournalFile(const PosixJournalFile &) = delete;
     PosixJournalFile &operator=(const PosixJournalFile &) = delete;
@@ -103,7 +103,9 @@ public:
 
     int Rename(const QString &from, const QString &to) override
     {
-        return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0 ? 0 : errno;
+        return ::rename(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) == 0
+                   ? 0
+                   : errno;
     }
 
     int Remove(const QString &path) override
@@ -113,7 +115,8 @@ public:
 
     int SyncFolder(const QString &folder) override
     {
-        const int dfd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        const int dfd
+            = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         if (dfd < 0)
             return errno;
         const int result = ::fsync(dfd) == 0 ? 0 : errno;

@@ -3,8 +3,7 @@
 #include <sys/ioctl.h>
 #include <unistd.h>
 
-namespace vl
-{
+namespace vl {
 
 bool ErrorStreamIsTerminal()
 {
@@ -13,7 +12,7 @@ bool ErrorStreamIsTerminal()
 
 int ErrorStreamColumns(int fallback)
 {
-    winsize size{};
+    winsize size {};
     if (::ioctl(STDERR_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col >= 20)
         return size.ws_col;
     return fallback;

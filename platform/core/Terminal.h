@@ -2,8 +2,7 @@
 
 // What the command line needs to know of the terminal it writes to.
 
-namespace vl
-{
+namespace vl {
 
 // Whether standard error is a terminal (a progress bar is drawn only there).
 bool ErrorStreamIsTerminal();

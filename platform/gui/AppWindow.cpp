@@ -9,10 +9,10 @@
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLibraryInfo>
-#include <QTranslator>
 #include <QMenu>
 #include <QPointer>
 #include <QShortcut>
+#include <QTranslator>
 #include <QWidget>
 #include <QWindow>
 
@@ -26,8 +26,7 @@ QEvent::Type SystemCommandEvent::EventType()
 
 namespace {
 
-struct TitleState
-{
+struct TitleState {
     QString title;
     QPointer<QWidget> window;
     QString caption;
@@ -58,7 +57,7 @@ public:
 class BackgroundMenuFilter : public QObject
 {
 public:
-    BackgroundMenuFilter(QObject *parent, WindowMenu *menu) : QObject(parent), menu_(menu) {}
+    BackgroundMenuFilter(QObject *parent, WindowMenu *menu) : QObject(parent), menu_(menu) { }
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         if (event->type() == QEvent::ContextMenu) {
@@ -67,8 +66,8 @@ public:
         }
         if (event->type() == QEvent::KeyPress) {
             const auto *key = static_cast<QKeyEvent *>(event);
-            const Qt::KeyboardModifiers mods =
-                key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+            const Qt::KeyboardModifiers mods
+                = key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
             if ((key->key() == Qt::Key_Menu && mods == Qt::NoModifier)
                 || (key->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
                 QWidget *window = static_cast<QWidget *>(watched);
@@ -92,7 +91,7 @@ private:
 class HookFilter : public QObject
 {
 public:
-    explicit HookFilter(MessageHook hook) : hook_(std::move(hook)) {}
+    explicit HookFilter(MessageHook hook) : hook_(std::move(hook)) { }
     bool eventFilter(QObject *watched, QEvent *event) override
     {
         bool handled = false;
@@ -144,15 +143,12 @@ void ApplicationTitle::Refresh()
 WindowMenu::WindowMenu(QWidget *window) : window_(window), menu_(new QMenu(window))
 {
     menu_->setObjectName(QStringLiteral("WindowMenu"));
-    const struct
-    {
+    const struct {
         const char16_t *text;
         int command;
     } items[] = {
-        {u"&Восстановить", kCommandRestore},
-        {u"&Переместить", kCommandMove},
-        {u"&Размер", kCommandSize},
-        {u"Све&рнуть", kCommandMinimize},
+        {u"&Восстановить", kCommandRestore}, {u"&Переместить", kCommandMove},
+        {u"&Размер", kCommandSize},          {u"Све&рнуть", kCommandMinimize},
         {u"Ра&звернуть", kCommandMaximize},
     };
     for (const auto &item : items)
@@ -239,7 +235,7 @@ bool WindowMenu::Perform(int command)
     }
 }
 
-VorlantApplication::VorlantApplication(int &argc, char **argv) : QApplication(argc, argv) {}
+VorlantApplication::VorlantApplication(int &argc, char **argv) : QApplication(argc, argv) { }
 
 bool VorlantApplication::notify(QObject *receiver, QEvent *event)
 {
@@ -259,7 +255,8 @@ bool LoadToolkitTranslation()
     if (translator)
         return true;
     auto *loaded = new QTranslator(QCoreApplication::instance());
-    if (!loaded->load(QStringLiteral("qtbase_ru"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (!loaded->load(QStringLiteral("qtbase_ru"),
+                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete loaded;
         return false;
     }

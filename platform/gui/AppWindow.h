@@ -30,7 +30,7 @@ class SystemCommandEvent : public QEvent
 {
 public:
     static QEvent::Type EventType();
-    explicit SystemCommandEvent(int command) : QEvent(EventType()), command_(command) {}
+    explicit SystemCommandEvent(int command) : QEvent(EventType()), command_(command) { }
     int command() const { return command_; }
 
 private:

@@ -11,8 +11,7 @@ namespace vl {
 
 namespace {
 
-struct TestState
-{
+struct TestState {
     bool enabled = false;
     QList<MessageAnswer> answers;
     QList<MessageRequest> shown;
@@ -60,7 +59,8 @@ MessageAnswer Dialogs::ShowMessage(const MessageRequest &request)
         s.shown.append(request);
         return s.answers.isEmpty() ? request.defaultAnswer : s.answers.takeFirst();
     }
-    QMessageBox box(ToQt(request.icon), request.caption, request.text, QMessageBox::NoButton, Owner());
+    QMessageBox box(ToQt(request.icon), request.caption, request.text, QMessageBox::NoButton,
+                    Owner());
     if (request.buttons == MessageButtons::YesNo) {
         QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
         QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
@@ -88,7 +88,8 @@ int Dialogs::ExecDialog(QDialog &dialog)
     return result;
 }
 
-std::optional<QString> Dialogs::PickFolder(QWidget *owner, const QString &title, const QString &start)
+std::optional<QString> Dialogs::PickFolder(QWidget *owner, const QString &title,
+                                           const QString &start)
 {
     TestState &s = State();
     if (s.enabled) {
@@ -97,8 +98,10 @@ std::optional<QString> Dialogs::PickFolder(QWidget *owner, const QString &title,
     }
     // Qt's own picker keeps its history in "QtProject.conf" in the user's configuration folder;
     // the program keeps no settings, so that file is pointed at a folder that cannot exist.
-    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("/proc/vorlant-keeps-no-settings"));
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("/proc/vorlant-keeps-no-settings"));
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
+                       QStringLiteral("/proc/vorlant-keeps-no-settings"));
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
+                       QStringLiteral("/proc/vorlant-keeps-no-settings"));
     const QString chosen = QFileDialog::getExistingDirectory(
         owner, title, start, QFileDialog::ShowDirsOnly | QFileDialog::DontResolveSymlinks);
     if (chosen.isEmpty())

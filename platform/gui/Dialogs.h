@@ -20,8 +20,7 @@ enum class MessageIcon { Error, Warning, Information };
 enum class MessageButtons { Ok, YesNo };
 enum class MessageAnswer { Ok, Yes, No };
 
-struct MessageRequest
-{
+struct MessageRequest {
     QString caption;
     QString text;
     MessageIcon icon = MessageIcon::Information;
@@ -50,8 +49,7 @@ public:
     static void SetDialogHook(std::function<int(QDialog &)> hook);
     // The next answer of the picker, and what the last pickers were asked.
     static void QueueFolder(std::optional<QString> folder);
-    struct PickerRequest
-    {
+    struct PickerRequest {
         QString title;
         QString start;
     };

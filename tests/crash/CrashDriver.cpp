@@ -32,7 +32,7 @@ public:
 class PassHooks final : public vl::RenamePassHooks
 {
 public:
-    explicit PassHooks(bool announce) : announce_(announce) {}
+    explicit PassHooks(bool announce) : announce_(announce) { }
     void BeforeItem(int index, int count, const QString &) override
     {
         if (announce_ && index == 0) {
@@ -91,12 +91,14 @@ int main(int argc, char **argv)
     PassHooks hooks(args[0] == u"pass");
     QElapsedTimer timer;
     timer.start();
-    const vl::PassReport report = vl::RenameFiles(folder, files, dictionaries, vl::SystemFileSystem(), hooks, options);
+    const vl::PassReport report
+        = vl::RenameFiles(folder, files, dictionaries, vl::SystemFileSystem(), hooks, options);
     const qint64 ms = timer.elapsed();
     if (!report.journalError.isEmpty())
         std::fprintf(stderr, "journal: %s\n", report.journalError.toUtf8().constData());
     if (args[0] == u"time")
-        std::printf("ms %lld files %lld\n", static_cast<long long>(ms), static_cast<long long>(files.size()));
+        std::printf("ms %lld files %lld\n", static_cast<long long>(ms),
+                    static_cast<long long>(files.size()));
     else
         std::printf("renamed %d failed %d\n", report.renamed, report.failed);
     if (qEnvironmentVariableIsSet("VORLANT_DRIVER_VERBOSE"))

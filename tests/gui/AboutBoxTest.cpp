@@ -110,9 +110,8 @@ TEST_F(AboutBoxTest, ShowsDescriptionVersionCountsAndCopyright)
     TVersionInfo info;
     ReadVersionInfo(info);
     EXPECT_EQ(s.composedText, AboutText(info, 6, 9093));
-    EXPECT_EQ(s.composedText,
-        U("Стилизованное переименование файлов\rВерсия ") + info.FileVersion
-            + U(" (6/9093 элементов)\r\n\n© Vorlant (Vorlant developers)"));
+    EXPECT_EQ(s.composedText, U("Стилизованное переименование файлов\rВерсия ") + info.FileVersion
+                                  + U(" (6/9093 элементов)\r\n\n© Vorlant (Vorlant developers)"));
     ASSERT_EQ(s.lines.size(), 4) << s.labelText.toStdString();
     EXPECT_EQ(s.lines[0], U("Стилизованное переименование файлов"));
     EXPECT_TRUE(s.lines[1].startsWith(U("Версия ") + info.FileVersion));
@@ -142,15 +141,15 @@ TEST_F(AboutBoxTest, GeometryFollowsTheLabel)
 {
     const QByteArray longDescription
         = QByteArrayLiteral("[\\StringFileInfo\\041904E3]\nFileDescription=") + QByteArray(50, 'W')
-        + '\n';
+          + '\n';
     struct Case {
         const char *name;
         std::optional<QByteArray> data;
     };
     const Case cases[] = {
-        { "built-in", std::nullopt },
-        { "long description", longDescription },
-        { "no version data", QByteArray() },
+        {"built-in", std::nullopt},
+        {"long description", longDescription},
+        {"no version data", QByteArray()},
     };
     int previousWidth = 0;
     int firstHeight = 0;
@@ -182,9 +181,8 @@ TEST_F(AboutBoxTest, GeometryFollowsTheLabel)
         EXPECT_EQ(s.minimumSize, s.outer - s.frame);
 
         const QRect screen = QGuiApplication::primaryScreen()->geometry();
-        EXPECT_EQ(s.outerPos,
-            QPoint(screen.x() + (screen.width() - s.outer.width()) / 2,
-                screen.y() + (screen.height() - s.outer.height()) / 2));
+        EXPECT_EQ(s.outerPos, QPoint(screen.x() + (screen.width() - s.outer.width()) / 2,
+                                     screen.y() + (screen.height() - s.outer.height()) / 2));
 
         EXPECT_TRUE(s.flags.testFlag(Qt::Dialog));
         EXPECT_TRUE(s.flags.testFlag(Qt::WindowSystemMenuHint));
@@ -201,7 +199,7 @@ TEST_F(AboutBoxTest, GeometryFollowsTheLabel)
 
 TEST_F(AboutBoxTest, EnterAndEscPressTheButton)
 {
-    for (const Qt::Key key : { Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape }) {
+    for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape}) {
         SCOPED_TRACE(key);
         bool closed = false;
         int result = -1;

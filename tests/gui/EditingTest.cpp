@@ -53,8 +53,7 @@ const FileItem &Item(const Window &w, const QByteArray &diskName)
 
 TEST(Editing, CaseOnlyChangesAndWholeNamesAreAccepted)
 {
-    struct Row
-    {
+    struct Row {
         const char *file;
         const char16_t *typed;
         const char16_t *caption;
@@ -94,8 +93,9 @@ TEST(Editing, OtherChangesAreRefusedWithTheWarning)
         EXPECT_FALSE(w.form->AddButton->isEnabled());
         const QList<MessageRequest> shown = Dialogs::TakeShownMessages();
         ASSERT_EQ(shown.size(), 1);
-        EXPECT_EQ(shown[0].text, u"Имя файла нельзя изменить на другое, можно только изменить регистр "
-                                 u"составляющих его символов.");
+        EXPECT_EQ(shown[0].text,
+                  u"Имя файла нельзя изменить на другое, можно только изменить регистр "
+                  u"составляющих его символов.");
         EXPECT_EQ(shown[0].caption, u"Переименование файлов");
         EXPECT_EQ(shown[0].icon, MessageIcon::Warning);
         EXPECT_EQ(shown[0].buttons, MessageButtons::Ok);
@@ -111,7 +111,8 @@ TEST(Editing, F2StartsTheEditWithAnyModifiersOnlyWithASelection)
     view->clearSelection();
     QTest::keyClick(view, Qt::Key_F2);
     EXPECT_EQ(OpenEditor(view), nullptr);
-    for (const Qt::KeyboardModifiers mods : {Qt::ShiftModifier, Qt::ControlModifier, Qt::NoModifier}) {
+    for (const Qt::KeyboardModifiers mods :
+         {Qt::ShiftModifier, Qt::ControlModifier, Qt::NoModifier}) {
         view->selectRow(0);
         QTest::keyClick(view, Qt::Key_F2, mods);
         QLineEdit *editor = OpenEditor(view);
@@ -138,8 +139,8 @@ TEST(Editing, AddingSendsEachCoreToItsDictionaryAndRescans)
     QTest::mouseClick(f.AddButton, Qt::LeftButton);
     EXPECT_EQ(f.Dictionaries().names.Count(), names + 2);
     EXPECT_EQ(f.Dictionaries().full.Count(), full + 1);
-    EXPECT_EQ(f.Dictionaries().names.UserList(), (QStringList{u"a.b"_qs, u"MyTool"_qs}));
-    EXPECT_EQ(f.Dictionaries().full.UserList(), QStringList{u"Other.TXT"_qs});
+    EXPECT_EQ(f.Dictionaries().names.UserList(), (QStringList {u"a.b"_qs, u"MyTool"_qs}));
+    EXPECT_EQ(f.Dictionaries().full.UserList(), QStringList {u"Other.TXT"_qs});
     // The rescan: every item new and unmarked, the add button off, focus on the rename button.
     EXPECT_EQ(f.Files().size(), 4);
     for (const FileItem &item : f.Files().items()) {
@@ -149,11 +150,11 @@ TEST(Editing, AddingSendsEachCoreToItsDictionaryAndRescans)
     EXPECT_FALSE(f.AddButton->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), f.RenameButton);
     // Adding right after a scan sorted descending (the scan had left the first flag clear).
-    EXPECT_EQ(w.Captions(), (QStringList{u"setup"_qs, u"other"_qs, u"mytool"_qs, u"a.b"_qs}));
+    EXPECT_EQ(w.Captions(), (QStringList {u"setup"_qs, u"other"_qs, u"mytool"_qs, u"a.b"_qs}));
 
     // The next pass takes the added spellings.
     QTest::mouseClick(f.RenameButton, Qt::LeftButton);
-    EXPECT_EQ(dir.Names(), (QList<QByteArray>{"MyTool.txt", "Other.TXT", "Setup.exe", "a.b.doc"}));
+    EXPECT_EQ(dir.Names(), (QList<QByteArray> {"MyTool.txt", "Other.TXT", "Setup.exe", "a.b.doc"}));
 }
 
 TEST(Editing, AddingRefusesCoresThatWouldFailTheNextStart)
@@ -169,7 +170,7 @@ TEST(Editing, AddingRefusesCoresThatWouldFailTheNextStart)
     const int names = f.Dictionaries().names.Count();
     QTest::mouseClick(f.AddButton, Qt::LeftButton);
     EXPECT_EQ(f.Dictionaries().names.Count(), names + 1);
-    EXPECT_EQ(f.Dictionaries().names.UserList(), QStringList{u"fine"_qs});
+    EXPECT_EQ(f.Dictionaries().names.UserList(), QStringList {u"fine"_qs});
     const QList<MessageRequest> shown = Dialogs::TakeShownMessages();
     ASSERT_EQ(shown.size(), 1);
     EXPECT_EQ(shown[0].icon, MessageIcon::Warning);
@@ -184,7 +185,8 @@ TEST(Editing, AddingNamesTheFileOfAnEmptyCaptionAndRefusesUnreadableNames)
 {
     TempFolder dir;
     dir.AddFile(QByteArray(".profile"));
-    dir.AddFile(QByteArray("ab\xe9" "cd.txt")); // not UTF-8: listed as «ab\uFFFDcd»
+    dir.AddFile(QByteArray("ab\xe9"
+                           "cd.txt")); // not UTF-8: listed as «ab\uFFFDcd»
     Window w({dir.path()});
     TMainForm &f = *w.form;
     f.CheckAllMenuItem->trigger();
@@ -193,8 +195,10 @@ TEST(Editing, AddingNamesTheFileOfAnEmptyCaptionAndRefusesUnreadableNames)
     EXPECT_EQ(f.Dictionaries().names.Count(), names);
     const QList<MessageRequest> shown = Dialogs::TakeShownMessages();
     ASSERT_EQ(shown.size(), 1);
-    EXPECT_TRUE(shown[0].text.contains(u"«.profile»: в имени нет ни одной буквы")) << shown[0].text.toStdString();
-    EXPECT_TRUE(shown[0].text.contains(u"«ab\uFFFDcd»: имя файла записано не в UTF-8")) << shown[0].text.toStdString();
+    EXPECT_TRUE(shown[0].text.contains(u"«.profile»: в имени нет ни одной буквы"))
+        << shown[0].text.toStdString();
+    EXPECT_TRUE(shown[0].text.contains(u"«ab\uFFFDcd»: имя файла записано не в UTF-8"))
+        << shown[0].text.toStdString();
     EXPECT_FALSE(shown[0].text.contains(u"«»"));
 }
 
@@ -210,13 +214,13 @@ TEST(Editing, KeysMoveBetweenRowsAndSpaceMarksTheRow)
     FilesListViewWidget *view = f.FilesListView;
     view->setFocus();
     view->setCurrentIndex(f.Files().index(1, 2));
-    struct Step
-    {
+    struct Step {
         Qt::Key key;
         int row;
     };
-    const Step steps[] = {{Qt::Key_Right, 1}, {Qt::Key_Down, 2}, {Qt::Key_Left, 2}, {Qt::Key_End, 3},
-                          {Qt::Key_Home, 0},  {Qt::Key_PageDown, 3}, {Qt::Key_Up, 2}, {Qt::Key_PageUp, 0}};
+    const Step steps[]
+        = {{Qt::Key_Right, 1}, {Qt::Key_Down, 2},     {Qt::Key_Left, 2}, {Qt::Key_End, 3},
+           {Qt::Key_Home, 0},  {Qt::Key_PageDown, 3}, {Qt::Key_Up, 2},   {Qt::Key_PageUp, 0}};
     for (const Step &s : steps) {
         QTest::keyClick(view, s.key);
         EXPECT_EQ(view->currentIndex().row(), s.row) << s.key;
@@ -269,15 +273,15 @@ TEST(Editing, MarkingAndTheContextMenu)
 
     // A click on a check box has already changed the mark when the handler runs.
     const QRect box = f.FilesListView->visualRect(f.Files().index(1, 0));
-    QTest::mouseClick(f.FilesListView->viewport(), Qt::LeftButton, {}, QPoint(box.left() + 8, box.center().y()));
+    QTest::mouseClick(f.FilesListView->viewport(), Qt::LeftButton, {},
+                      QPoint(box.left() + 8, box.center().y()));
     EXPECT_TRUE(f.Files().at(1).checked);
     EXPECT_TRUE(f.AddButton->isEnabled());
 }
 
 TEST(Editing, FolderKeysOpenThePicker)
 {
-    struct Row
-    {
+    struct Row {
         int key;
         Qt::KeyboardModifiers mods;
         bool opens;
@@ -321,15 +325,15 @@ TEST(Editing, PickerChoosesTheFolderOrChangesNothing)
     f.FolderSpeedButton->click();
     Dialogs::TakePickerRequests();
     EXPECT_EQ(f.FolderEdit->text(), dir.path());
-    EXPECT_EQ(w.Captions(), (QStringList{u"a"_qs, u"b"_qs}));
-    EXPECT_EQ(f.Flags().SortAscending, (std::array<bool, 3>{false, true, true}));
+    EXPECT_EQ(w.Captions(), (QStringList {u"a"_qs, u"b"_qs}));
+    EXPECT_EQ(f.Flags().SortAscending, (std::array<bool, 3> {false, true, true}));
     EXPECT_EQ(QApplication::focusWidget(), f.RenameButton);
 
     // The picker opens on the current folder.
     Dialogs::QueueFolder(std::nullopt);
     f.FolderSpeedButton->click();
     EXPECT_EQ(Dialogs::TakePickerRequests().value(0).start, dir.path());
-    EXPECT_EQ(w.Captions(), (QStringList{u"a"_qs, u"b"_qs}));
+    EXPECT_EQ(w.Captions(), (QStringList {u"a"_qs, u"b"_qs}));
 }
 
 } // namespace

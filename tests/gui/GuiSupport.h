@@ -14,8 +14,7 @@
 namespace vl::test {
 
 // A main window on a folder, as the program starts it, with a user name file of its own.
-struct Window
-{
+struct Window {
     explicit Window(QStringList arguments = {}, bool show = true)
     {
         Dialogs::TakeShownMessages();

@@ -26,8 +26,7 @@ using test::TempFolder;
 using test::Window;
 
 // Restores the process's current folder after a test that changes it.
-struct CurrentFolderGuard
-{
+struct CurrentFolderGuard {
     QString saved = QDir::currentPath();
     ~CurrentFolderGuard() { QDir::setCurrent(saved); }
 };
@@ -54,7 +53,7 @@ TEST(MainForm, ListsAnAbsoluteFolderGivenWithoutTrailingSeparator)
     path.chop(1);
     Window w({path, u"/ignored/second"_qs});
     EXPECT_EQ(w.form->FolderEdit->text(), dir.path());
-    EXPECT_EQ(w.Captions(), (QStringList{u"a"_qs, u"b"_qs}));
+    EXPECT_EQ(w.Captions(), (QStringList {u"a"_qs, u"b"_qs}));
     EXPECT_TRUE(w.form->RenameButton->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), w.form->RenameButton);
     EXPECT_FALSE(w.form->Flags().SortAscending[0]);
@@ -73,7 +72,7 @@ TEST(MainForm, ResolvesRelativeArguments)
         Window w({u".."_qs});
         EXPECT_EQ(w.form->FolderEdit->text(), base + u'/');
         EXPECT_EQ(QDir::currentPath(), base); // the current folder stays there afterwards
-        EXPECT_EQ(w.Captions(), QStringList{u"top"_qs});
+        EXPECT_EQ(w.Captions(), QStringList {u"top"_qs});
     }
     {
         Window w({u"."_qs});
@@ -95,11 +94,16 @@ TEST(MainForm, ControlsHaveTheirNamesAndCaptions)
     TMainForm &f = *w.form;
     EXPECT_EQ(f.windowTitle().left(35), u"Стилизованное переименование файлов");
     const std::pair<QWidget *, const char *> named[] = {
-        {f.FolderLabel, "FolderLabel"},   {f.FolderEdit, "FolderEdit"},
-        {f.FolderSpeedButton, "FolderSpeedButton"}, {f.TopBevel, "TopBevel"},
-        {f.RenameButton, "RenameButton"}, {f.AddButton, "AddButton"},
-        {f.FilesListView, "FilesListView"}, {f.FullListBox, "FullListBox"},
-        {f.NamesListBox, "NamesListBox"}, {f.StatusBar, "StatusBar"},
+        {f.FolderLabel, "FolderLabel"},
+        {f.FolderEdit, "FolderEdit"},
+        {f.FolderSpeedButton, "FolderSpeedButton"},
+        {f.TopBevel, "TopBevel"},
+        {f.RenameButton, "RenameButton"},
+        {f.AddButton, "AddButton"},
+        {f.FilesListView, "FilesListView"},
+        {f.FullListBox, "FullListBox"},
+        {f.NamesListBox, "NamesListBox"},
+        {f.StatusBar, "StatusBar"},
         {f.ProgressBar, "ProgressBar"},
     };
     for (const auto &[widget, name] : named)
@@ -119,7 +123,8 @@ TEST(MainForm, ControlsHaveTheirNamesAndCaptions)
     const char16_t *captions[] = {u"Имя файла", u"Расширение", u"Состояние"};
     for (int c = 0; c < 3; ++c) {
         EXPECT_EQ(header->sectionSize(c), widths[c]);
-        EXPECT_EQ(f.Files().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(), QString::fromUtf16(captions[c]));
+        EXPECT_EQ(f.Files().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
+                  QString::fromUtf16(captions[c]));
     }
     ASSERT_EQ(f.CheckPopupMenu->actions().size(), 2);
     EXPECT_EQ(f.CheckAllMenuItem->text(), u"&Отметить все имена");
@@ -134,8 +139,8 @@ TEST(MainForm, ControlsFitTheWindowWithoutOverlapping)
     TMainForm &f = *w.form;
     EXPECT_EQ(f.size(), QSize(492, 348)); // the client area of the outer 500 × 375
     EXPECT_EQ(f.minimumSize(), f.size());
-    QWidget *const shown[] = {f.FolderLabel, f.FolderEdit, f.FolderSpeedButton, f.TopBevel,
-                              f.RenameButton, f.AddButton, f.FilesListView, f.StatusBar};
+    QWidget *const shown[] = {f.FolderLabel,  f.FolderEdit, f.FolderSpeedButton, f.TopBevel,
+                              f.RenameButton, f.AddButton,  f.FilesListView,     f.StatusBar};
     for (const QSize size : {QSize(492, 348), QSize(900, 700)}) {
         f.resize(size);
         QApplication::processEvents();
@@ -147,7 +152,8 @@ TEST(MainForm, ControlsFitTheWindowWithoutOverlapping)
             for (QWidget *other : shown) {
                 if (other != c) {
                     EXPECT_FALSE(c->geometry().intersects(other->geometry()))
-                        << c->objectName().toStdString() << " covers " << other->objectName().toStdString();
+                        << c->objectName().toStdString() << " covers "
+                        << other->objectName().toStdString();
                 }
             }
         }
@@ -167,9 +173,9 @@ TEST(MainForm, AnchorsHoldOnResize)
     TMainForm &f = *w.form;
     enum { L = 1, T = 2, R = 4, B = 8 };
     const std::pair<QWidget *, int> anchored[] = {
-        {f.FolderLabel, L | T},   {f.FolderEdit, L | T | R}, {f.FolderSpeedButton, T | R},
-        {f.TopBevel, L | T | R},  {f.RenameButton, L | T},   {f.AddButton, L | T},
-        {f.FilesListView, L | T | R | B}, {f.FullListBox, L | B}, {f.NamesListBox, L | B},
+        {f.FolderLabel, L | T},           {f.FolderEdit, L | T | R}, {f.FolderSpeedButton, T | R},
+        {f.TopBevel, L | T | R},          {f.RenameButton, L | T},   {f.AddButton, L | T},
+        {f.FilesListView, L | T | R | B}, {f.FullListBox, L | B},    {f.NamesListBox, L | B},
         {f.StatusBar, L | R | B},
     };
     const QSize before = f.size();
@@ -271,15 +277,16 @@ TEST(MainForm, HeaderClicksSortAndToggle)
     TMainForm &f = *w.form;
     const QHeaderView *header = f.FilesListView->horizontalHeader();
     const auto click = [&](int section) {
-        QTest::mouseClick(header->viewport(), Qt::LeftButton, {},
-                          QPoint(header->sectionViewportPosition(section) + 5, header->height() / 2));
+        QTest::mouseClick(
+            header->viewport(), Qt::LeftButton, {},
+            QPoint(header->sectionViewportPosition(section) + 5, header->height() / 2));
     };
     click(0);
-    EXPECT_EQ(w.Captions(), (QStringList{u"c"_qs, u"b"_qs, u"a"_qs}));
+    EXPECT_EQ(w.Captions(), (QStringList {u"c"_qs, u"b"_qs, u"a"_qs}));
     click(1);
-    EXPECT_EQ(w.Captions(), (QStringList{u"c"_qs, u"a"_qs, u"b"_qs}));
+    EXPECT_EQ(w.Captions(), (QStringList {u"c"_qs, u"a"_qs, u"b"_qs}));
     click(0);
-    EXPECT_EQ(w.Captions(), (QStringList{u"a"_qs, u"b"_qs, u"c"_qs}));
+    EXPECT_EQ(w.Captions(), (QStringList {u"a"_qs, u"b"_qs, u"c"_qs}));
 }
 
 TEST(MainForm, WindowMenuEndsWithAboutAndPostsCommandOne)
@@ -297,7 +304,7 @@ TEST(MainForm, WindowMenuEndsWithAboutAndPostsCommandOne)
     });
     actions.last()->trigger();
     QApplication::processEvents();
-    EXPECT_EQ(opened, QStringList{u"AboutBox"_qs});
+    EXPECT_EQ(opened, QStringList {u"AboutBox"_qs});
 
     opened.clear();
     for (QAction *a : actions)
@@ -322,13 +329,14 @@ TEST(MainForm, KeysOpenTheAboutWindowAndTheWindowMenu)
     });
     QTest::keyClick(f.RenameButton, Qt::Key_F1);
     QApplication::processEvents();
-    EXPECT_EQ(opened, QStringList{u"AboutBox"_qs});
+    EXPECT_EQ(opened, QStringList {u"AboutBox"_qs});
     Dialogs::SetDialogHook(nullptr);
 
     // The buttons have no menu of their own: the menu key and Shift+F10 open the window menu.
     QMenu *menu = f.SystemMenu().menu();
-    for (const auto &[key, mods] : {std::pair{Qt::Key_Menu, Qt::KeyboardModifiers{}},
-                                    std::pair{Qt::Key_F10, Qt::KeyboardModifiers{Qt::ShiftModifier}}}) {
+    for (const auto &[key, mods] :
+         {std::pair {Qt::Key_Menu, Qt::KeyboardModifiers {}},
+          std::pair {Qt::Key_F10, Qt::KeyboardModifiers {Qt::ShiftModifier}}}) {
         f.RenameButton->setFocus();
         QTest::keyClick(f.RenameButton, key, mods);
         EXPECT_TRUE(menu->isVisible()) << key;
@@ -344,7 +352,8 @@ TEST(MainForm, KeysOpenTheAboutWindowAndTheWindowMenu)
 
 TEST(MainForm, ToolkitTextsAreRussian)
 {
-    ASSERT_TRUE(LoadToolkitTranslation()) << "qtbase_ru.qm is not installed (scripts/setup installs it)";
+    ASSERT_TRUE(LoadToolkitTranslation())
+        << "qtbase_ru.qm is not installed (scripts/setup installs it)";
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), u"Отмена");
     EXPECT_EQ(QCoreApplication::translate("QLineEdit", "&Copy"), u"&Копировать");
 }

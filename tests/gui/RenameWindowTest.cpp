@@ -40,12 +40,13 @@ TEST(RenameWindow, PassRenamesShowsProgressAndSortsMarkedFirst)
     EXPECT_FALSE(f.isMinimized());
     EXPECT_EQ(f.ProgressBar->value(), 0);
     EXPECT_EQ(f.ProgressBar->maximum(), 8);
-    EXPECT_EQ(dir.Names(), (QList<QByteArray>{"1.jpg", "AutoRun.inf", "Index.html", "ReadMe.txt",
-                                              "Setup.exe", "Zork.txt", "blarg.doc", "zork-2.txt"}));
+    EXPECT_EQ(dir.Names(),
+              (QList<QByteArray> {"1.jpg", "AutoRun.inf", "Index.html", "ReadMe.txt", "Setup.exe",
+                                  "Zork.txt", "blarg.doc", "zork-2.txt"}));
     // Marked first (the first of each unknown core), each group by caption.
-    EXPECT_EQ(w.Captions(), (QStringList{u"blarg"_qs, u"Zork"_qs, u"1"_qs, u"AutoRun"_qs, u"Index"_qs,
-                                         u"ReadMe"_qs, u"Setup"_qs, u"zork-2"_qs}));
-    EXPECT_EQ(f.Flags().SortAscending, (std::array<bool, 3>{true, true, true}));
+    EXPECT_EQ(w.Captions(), (QStringList {u"blarg"_qs, u"Zork"_qs, u"1"_qs, u"AutoRun"_qs,
+                                          u"Index"_qs, u"ReadMe"_qs, u"Setup"_qs, u"zork-2"_qs}));
+    EXPECT_EQ(f.Flags().SortAscending, (std::array<bool, 3> {true, true, true}));
     EXPECT_TRUE(f.AddButton->isEnabled());
     EXPECT_TRUE(f.RenameButton->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), f.AddButton);
@@ -107,20 +108,21 @@ TEST(RenameWindow, InterruptedPassIsFinishedBeforeTheFolderIsListed)
     // A pass that was killed after the first step of its only rename.
     dir.AddFile(QByteArray("readme.TXT.tmp"), "kept");
     {
-        auto journal = RenameJournal::Begin(SystemJournalStore(), journals, dir.nativePath(),
-                                            {{"readme.TXT", "readme.TXT.tmp", "ReadMe.txt"}}, false);
+        auto journal
+            = RenameJournal::Begin(SystemJournalStore(), journals, dir.nativePath(),
+                                   {{"readme.TXT", "readme.TXT.tmp", "ReadMe.txt"}}, false);
         ASSERT_TRUE(journal);
         journal->Record(0, StepState::AtTemp);
     }
     Dialogs::TakeShownMessages();
     MainFormOptions options;
-    options.arguments = QStringList{dir.path()};
+    options.arguments = QStringList {dir.path()};
     options.userNamesPath = state.path() + u"Vorlant.ini";
     options.journalFolder = journals;
     TMainForm form(options);
     form.show();
     QApplication::processEvents();
-    EXPECT_EQ(dir.Names(), QList<QByteArray>{"ReadMe.txt"});
+    EXPECT_EQ(dir.Names(), QList<QByteArray> {"ReadMe.txt"});
     EXPECT_EQ(dir.Contents("ReadMe.txt"), "kept");
     ASSERT_EQ(form.Files().size(), 1);
     EXPECT_EQ(form.Files().at(0).caption, u"ReadMe");
@@ -133,12 +135,12 @@ TEST(RenameWindow, PassKeepsAJournalThatCanBeUndone)
     dir.AddFile(QByteArray("setup.EXE"));
     Window w({dir.path()});
     QTest::mouseClick(w.form->RenameButton, Qt::LeftButton);
-    ASSERT_EQ(dir.Names(), QList<QByteArray>{"Setup.exe"});
+    ASSERT_EQ(dir.Names(), QList<QByteArray> {"Setup.exe"});
     const auto journal = ReadLastJournal(dir.path(), w.config.path() + u"journal");
     ASSERT_TRUE(journal);
     EXPECT_TRUE(journal->finished);
     UndoPass(*journal, SystemFileSystem(), w.config.path() + u"journal");
-    EXPECT_EQ(dir.Names(), QList<QByteArray>{"setup.EXE"});
+    EXPECT_EQ(dir.Names(), QList<QByteArray> {"setup.EXE"});
 }
 
 } // namespace

@@ -10,11 +10,11 @@
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QHeaderView>
-#include <QLabel>
-#include <QPushButton>
 #include <QIcon>
 #include <QImage>
+#include <QLabel>
 #include <QPixmap>
+#include <QPushButton>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -38,8 +38,9 @@ TEST(WindowFont, InstalledCheckAgreesWithTheResolvedFont)
     for (const QString &listed : QFontDatabase::families())
         families << listed.left(listed.indexOf(u" [")); // without a foundry
     families << u"MS Sans Serif"_qs << u"Arial"_qs << u"Helvetica"_qs << u"Sans Serif"_qs
-             << u"sans-serif"_qs << u"Monospace"_qs << u"liberation sans"_qs << u"LIBERATION SANS"_qs
-             << u"DejaVu Sans Condensed"_qs << u"No Such Family"_qs << QString();
+             << u"sans-serif"_qs << u"Monospace"_qs << u"liberation sans"_qs
+             << u"LIBERATION SANS"_qs << u"DejaVu Sans Condensed"_qs << u"No Such Family"_qs
+             << QString();
     ASSERT_GT(families.size(), 11) << "no fonts installed";
     for (const QString &family : families)
         EXPECT_EQ(FontFamilyInstalled(family), ResolvesToItself(family)) << qPrintable(family);
@@ -52,7 +53,8 @@ TEST(WindowFont, IsInstalledAndItsCaptionsFitTheLayout)
 {
     const QFont chosen = WindowFont();
     EXPECT_EQ(chosen.pixelSize(), 11);
-    EXPECT_TRUE(chosen.family() == u"Sans Serif" || ResolvesToItself(chosen.family())) << qPrintable(chosen.family());
+    EXPECT_TRUE(chosen.family() == u"Sans Serif" || ResolvesToItself(chosen.family()))
+        << qPrintable(chosen.family());
 
     const QFont started = StartWindowFont().get();
     EXPECT_EQ(started, chosen);
@@ -70,14 +72,14 @@ TEST(WindowFont, IsInstalledAndItsCaptionsFitTheLayout)
         EXPECT_LE(width(button->text()) + 8, button->width()) << qPrintable(button->text());
     const QHeaderView *header = f.FilesListView->horizontalHeader();
     for (int c = 0; c < header->count(); ++c)
-        EXPECT_LE(width(f.Files().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) + 8, header->sectionSize(c))
+        EXPECT_LE(width(f.Files().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) + 8,
+                  header->sectionSize(c))
             << c;
 }
 
 TEST(Pictures, EveryImageIsDecoded)
 {
-    struct Case
-    {
+    struct Case {
         const char *name;
         QIcon icon;
         QIcon::Mode mode;
@@ -107,7 +109,7 @@ TEST(Pictures, EveryImageIsDecoded)
 TEST(Pictures, WindowShowsThem)
 {
     test::Window w({}, false);
-    EXPECT_EQ(w.form->windowIcon().availableSizes(), (QList<QSize>{QSize(16, 16), QSize(32, 32)}));
+    EXPECT_EQ(w.form->windowIcon().availableSizes(), (QList<QSize> {QSize(16, 16), QSize(32, 32)}));
     EXPECT_EQ(w.form->FolderSpeedButton->icon().pixmap(QSize(16, 16), 1.0).toImage(),
               data::FolderButtonIcon().pixmap(QSize(16, 16), 1.0).toImage());
 }

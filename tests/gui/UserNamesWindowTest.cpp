@@ -23,7 +23,7 @@ std::unique_ptr<TMainForm> Start(const QString &iniPath, const QString &folder =
     MainFormOptions options;
     options.userNamesPath = iniPath;
     if (!folder.isEmpty())
-        options.arguments = QStringList{folder};
+        options.arguments = QStringList {folder};
     auto form = std::make_unique<TMainForm>(options);
     form->show();
     QApplication::processEvents();
@@ -50,9 +50,9 @@ TEST(UserNamesWindow, AddedNamesAreSavedOnCloseAndLoadedAtTheNextStart)
     {
         auto form = Start(ini, dir.path());
         EXPECT_FALSE(form->EndRequested());
-        EXPECT_EQ(form->Dictionaries().names.UserList(), QStringList{u"Zork"_qs});
+        EXPECT_EQ(form->Dictionaries().names.UserList(), QStringList {u"Zork"_qs});
         QTest::mouseClick(form->RenameButton, Qt::LeftButton);
-        EXPECT_EQ(dir.Names(), QList<QByteArray>{"Zork.txt"});
+        EXPECT_EQ(dir.Names(), QList<QByteArray> {"Zork.txt"});
     }
 }
 

@@ -32,8 +32,7 @@ namespace vl::test {
 
 const TDictionaries &BuiltinDictionaries()
 {
-    struct Yes : SelfCheckPrompt
-    {
+    struct Yes : SelfCheckPrompt {
         bool Continue(const QString &) override { return true; }
     };
     static const TDictionaries dictionaries = [] {

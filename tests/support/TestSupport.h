@@ -56,8 +56,12 @@ class ForwardingFileSystem : public FileSystem
 public:
     bool foldCase = false;
 
-    std::unique_ptr<DirectoryListing> NewListing() override { return SystemFileSystem().NewListing(); }
-    int RenameNoReplace(const QByteArray &folder, const QByteArray &from, const QByteArray &to) override
+    std::unique_ptr<DirectoryListing> NewListing() override
+    {
+        return SystemFileSystem().NewListing();
+    }
+    int RenameNoReplace(const QByteArray &folder, const QByteArray &from,
+                        const QByteArray &to) override
     {
         if (foldCase && from != to && from.toUpper() == to.toUpper())
             return EEXIST;
@@ -67,17 +71,22 @@ public:
     {
         return SystemFileSystem().ListNames(folder, names);
     }
-    int SameFile(const QByteArray &folder, const QByteArray &a, const QByteArray &b, bool &same) override
+    int SameFile(const QByteArray &folder, const QByteArray &a, const QByteArray &b,
+                 bool &same) override
     {
         if (foldCase && a.toUpper() == b.toUpper())
             return SystemFileSystem().SameFile(folder, a, a, same);
         return SystemFileSystem().SameFile(folder, a, b, same);
     }
-    int ListSubfolders(const QByteArray &folder, FolderIdentity &identity, QList<QByteArray> *subfolders) override
+    int ListSubfolders(const QByteArray &folder, FolderIdentity &identity,
+                       QList<QByteArray> *subfolders) override
     {
         return SystemFileSystem().ListSubfolders(folder, identity, subfolders);
     }
-    int WriteAccess(const QByteArray &folder) override { return SystemFileSystem().WriteAccess(folder); }
+    int WriteAccess(const QByteArray &folder) override
+    {
+        return SystemFileSystem().WriteAccess(folder);
+    }
     JournalStore &Journals() override { return SystemJournalStore(); }
 };
 

@@ -13,10 +13,8 @@
 #include <algorithm>
 #include <string_view>
 
-namespace vl
-{
-namespace
-{
+namespace vl {
+namespace {
 
 using test::U;
 
@@ -38,15 +36,15 @@ bool HasChar(const QString &row, char16_t c)
 bool HasLower(const QString &row)
 {
     const QList<uint> chars = row.toUcs4();
-    return std::any_of(
-        chars.cbegin(), chars.cend(), [](uint c) { return IsCasedChar(c) && LowerChar(c) == c; });
+    return std::any_of(chars.cbegin(), chars.cend(),
+                       [](uint c) { return IsCasedChar(c) && LowerChar(c) == c; });
 }
 
 bool HasUpper(const QString &row)
 {
     const QList<uint> chars = row.toUcs4();
-    return std::any_of(
-        chars.cbegin(), chars.cend(), [](uint c) { return IsCasedChar(c) && UpperChar(c) == c; });
+    return std::any_of(chars.cbegin(), chars.cend(),
+                       [](uint c) { return IsCasedChar(c) && UpperChar(c) == c; });
 }
 
 class BuiltinNames : public ::testing::Test
@@ -115,28 +113,27 @@ struct FigureCase {
 TEST_F(BuiltinNames, CharacterFigures)
 {
     const FigureCase figures[] = {
-        { "a digit", 720,
-            [](const QString &r) {
-                return std::any_of(r.cbegin(), r.cend(), [](QChar c) { return c.isDigit(); });
-            } },
-        { "\"_\"", 1454, [](const QString &r) { return HasChar(r, u'_'); } },
-        { "\"-\"", 188, [](const QString &r) { return HasChar(r, u'-'); } },
-        { "a space", 117, [](const QString &r) { return HasChar(r, u' '); } },
-        { "\".\"", 64, [](const QString &r) { return HasChar(r, u'.'); } },
-        { "\"(\"", 17, [](const QString &r) { return HasChar(r, u'('); } },
-        { "\"&\"", 10, [](const QString &r) { return HasChar(r, u'&'); } },
-        { "\"%\"", 2, [](const QString &r) { return HasChar(r, u'%'); } },
-        { "\"'\"", 2, [](const QString &r) { return HasChar(r, u'\''); } },
-        { "\")\"", 1, [](const QString &r) { return HasChar(r, u')'); } },
-        { "Cyrillic letters", 5,
-            [](const QString &r) {
-                const QList<uint> chars = r.toUcs4();
-                return std::any_of(
-                    chars.cbegin(), chars.cend(), [](uint c) { return IsCyrillic(c); });
-            } },
-        { "a Cyrillic first letter", 3,
-            [](const QString &r) { return IsCyrillic(r.toUcs4().front()); } },
-        { "no lower-case letter", 823, [](const QString &r) { return !HasLower(r); } },
+        {"a digit", 720,
+         [](const QString &r) {
+             return std::any_of(r.cbegin(), r.cend(), [](QChar c) { return c.isDigit(); });
+         }},
+        {"\"_\"", 1454, [](const QString &r) { return HasChar(r, u'_'); }},
+        {"\"-\"", 188, [](const QString &r) { return HasChar(r, u'-'); }},
+        {"a space", 117, [](const QString &r) { return HasChar(r, u' '); }},
+        {"\".\"", 64, [](const QString &r) { return HasChar(r, u'.'); }},
+        {"\"(\"", 17, [](const QString &r) { return HasChar(r, u'('); }},
+        {"\"&\"", 10, [](const QString &r) { return HasChar(r, u'&'); }},
+        {"\"%\"", 2, [](const QString &r) { return HasChar(r, u'%'); }},
+        {"\"'\"", 2, [](const QString &r) { return HasChar(r, u'\''); }},
+        {"\")\"", 1, [](const QString &r) { return HasChar(r, u')'); }},
+        {"Cyrillic letters", 5,
+         [](const QString &r) {
+             const QList<uint> chars = r.toUcs4();
+             return std::any_of(chars.cbegin(), chars.cend(), [](uint c) { return IsCyrillic(c); });
+         }},
+        {"a Cyrillic first letter", 3,
+         [](const QString &r) { return IsCyrillic(r.toUcs4().front()); }},
+        {"no lower-case letter", 823, [](const QString &r) { return !HasLower(r); }},
     };
     for (const FigureCase &f : figures)
         EXPECT_EQ(Count(f.has), f.target) << "rows with " << f.what;
@@ -148,68 +145,46 @@ TEST_F(BuiltinNames, OnlyWizbutttopHasNoUpperCaseLetter)
     for (const QString &row : rows())
         if (!HasUpper(row))
             noUpper.append(row);
-    EXPECT_EQ(noUpper, QStringList { QStringLiteral("wizbutttop") });
+    EXPECT_EQ(noUpper, QStringList {QStringLiteral("wizbutttop")});
 }
 
 TEST_F(BuiltinNames, CyrillicInitialsComeLast)
 {
     // Three rows begin with a Cyrillic letter, and they are the last three.
-    const auto first = std::find_if(rows().cbegin(), rows().cend(),
-        [](const QString &r) { return IsCyrillic(r.toUcs4().front()); });
+    const auto first = std::find_if(rows().cbegin(), rows().cend(), [](const QString &r) {
+        return IsCyrillic(r.toUcs4().front());
+    });
     EXPECT_EQ(rows().cend() - first, 3);
-    EXPECT_TRUE(std::all_of(
-        first, rows().cend(), [](const QString &r) { return IsCyrillic(r.toUcs4().front()); }));
+    EXPECT_TRUE(std::all_of(first, rows().cend(),
+                            [](const QString &r) { return IsCyrillic(r.toUcs4().front()); }));
 }
 
 TEST_F(BuiltinNames, HoldTheNamedRowsAndNoneOfTheUnknownOnes)
 {
     const char *named[] = {
-        "A1Exit",
-        "A920_M",
-        "Ab-On",
-        "AboutUnit",
-        "ACADSplash",
-        "Bryce5.01Update",
-        "File_Id.diz",
-        "Demand Forecast (Access",
-        "Q&AView",
-        "I'am",
-        "D-пейзаж",
-        "AbCpy",
-        "Abort",
-        "About",
-        "B_Pack",
-        "B1I",
-        "Baby",
-        "AG_News",
-        "AG12Full",
-        "wizbutttop",
-        "ReadMe",
-        "Read",
-        "WhatsNew",
-        "ChangeLog",
-        "Changes",
-        "History",
-        "License",
-        "Help",
-        "Manual",
-        "Info",
-        "Setup",
-        "Install",
-        "Uninstall",
-        "Uninst",
-        "UnWise",
-        "AutoRun",
-        "Update",
-        "Patch",
-        "Register",
-        "Config",
-        "Default",
-        "Main",
-        "Start",
-        "Index",
-        "Data",
-        "Docs",
+        "A1Exit",      "A920_M",
+        "Ab-On",       "AboutUnit",
+        "ACADSplash",  "Bryce5.01Update",
+        "File_Id.diz", "Demand Forecast (Access",
+        "Q&AView",     "I'am",
+        "D-пейзаж",    "AbCpy",
+        "Abort",       "About",
+        "B_Pack",      "B1I",
+        "Baby",        "AG_News",
+        "AG12Full",    "wizbutttop",
+        "ReadMe",      "Read",
+        "WhatsNew",    "ChangeLog",
+        "Changes",     "History",
+        "License",     "Help",
+        "Manual",      "Info",
+        "Setup",       "Install",
+        "Uninstall",   "Uninst",
+        "UnWise",      "AutoRun",
+        "Update",      "Patch",
+        "Register",    "Config",
+        "Default",     "Main",
+        "Start",       "Index",
+        "Data",        "Docs",
         "MsVCRT",
     };
     for (const char *name : named) {
@@ -218,7 +193,7 @@ TEST_F(BuiltinNames, HoldTheNamedRowsAndNoneOfTheUnknownOnes)
         ASSERT_NE(it, rows().cend()) << name;
         EXPECT_EQ(*it, row); // spelled exactly so
     }
-    for (const char16_t *unknown : { u"Kvartal", u"MyTool", u"Read.Me", u"a.b" }) {
+    for (const char16_t *unknown : {u"Kvartal", u"MyTool", u"Read.Me", u"a.b"}) {
         const QString row = QString::fromUtf16(unknown);
         EXPECT_FALSE(std::binary_search(rows().cbegin(), rows().cend(), row, NameLess()))
             << row.toStdString();

@@ -17,7 +17,7 @@ TEST(Collation, OrdersRowsAsTheDictionaryDoes)
     // Each row must sort strictly before the next.
     const char *chains[][4] = {
         {"AbCpy", "Ab-On", "Abort", "About"}, // hyphens pass unless all else is equal
-        {"B_Pack", "B1I", "Baby", nullptr},   // marks < digits < letters
+        {"B_Pack", "B1I", "Baby", nullptr}, // marks < digits < letters
         {"AG_News", "AG12Full", nullptr, nullptr},
         {"a b", "a(b", "a.b", "a_b"}, // space < "(" < "." < "_"
         {"Zulu", "Ёлка", "Жук", "Яблоко"}, // Latin before Cyrillic, Ё right after Е
@@ -26,8 +26,10 @@ TEST(Collation, OrdersRowsAsTheDictionaryDoes)
     };
     for (const auto &chain : chains) {
         for (int i = 0; i + 1 < 4 && chain[i + 1]; ++i) {
-            EXPECT_LT(CompareNames(U(chain[i]), U(chain[i + 1])), 0) << chain[i] << " < " << chain[i + 1];
-            EXPECT_GT(CompareNames(U(chain[i + 1]), U(chain[i])), 0) << chain[i + 1] << " > " << chain[i];
+            EXPECT_LT(CompareNames(U(chain[i]), U(chain[i + 1])), 0)
+                << chain[i] << " < " << chain[i + 1];
+            EXPECT_GT(CompareNames(U(chain[i + 1]), U(chain[i])), 0)
+                << chain[i + 1] << " > " << chain[i];
         }
     }
 }
@@ -50,7 +52,8 @@ TEST(Collation, EqualExactlyWhenUpperCaseFormsAreEqual)
 // round passes over and a character outside the BMP.
 QString RandomText(std::mt19937 &rng)
 {
-    static const QString alphabet = U("aAbB-'_ .(1Zz\u0401\u0435\u0415\u200B\x01") + U("\xF0\x9F\x98\x80");
+    static const QString alphabet
+        = U("aAbB-'_ .(1Zz\u0401\u0435\u0415\u200B\x01") + U("\xF0\x9F\x98\x80");
     std::uniform_int_distribution<int> length(0, 6);
     std::uniform_int_distribution<qsizetype> pick(0, alphabet.size() - 1);
     QString s;
@@ -72,9 +75,11 @@ TEST(Collation, IsAStrictWeakOrderThatAgreesWithUpperCaseEquality)
         const int ab = CompareNames(a, b), bc = CompareNames(b, c), ac = CompareNames(a, c);
         ASSERT_EQ(CompareNames(a, a), 0);
         ASSERT_EQ(ab, -CompareNames(b, a)) << a.toStdString() << " | " << b.toStdString();
-        ASSERT_EQ(ab == 0, UpperCase(a) == UpperCase(b)) << a.toStdString() << " | " << b.toStdString();
+        ASSERT_EQ(ab == 0, UpperCase(a) == UpperCase(b))
+            << a.toStdString() << " | " << b.toStdString();
         if (ab <= 0 && bc <= 0) {
-            ASSERT_LE(ac, 0) << a.toStdString() << " | " << b.toStdString() << " | " << c.toStdString();
+            ASSERT_LE(ac, 0) << a.toStdString() << " | " << b.toStdString() << " | "
+                             << c.toStdString();
         }
         if (ab < 0 && bc <= 0) {
             ASSERT_LT(ac, 0);

@@ -22,7 +22,7 @@ using test::U;
 class RecordingPrompt : public SelfCheckPrompt
 {
 public:
-    explicit RecordingPrompt(QList<bool> answers = {}) : answers_(std::move(answers)) {}
+    explicit RecordingPrompt(QList<bool> answers = {}) : answers_(std::move(answers)) { }
     bool Continue(const QString &message) override
     {
         messages.append(message);
@@ -107,9 +107,9 @@ TEST(Dictionary, AddNameInsertsIntoAllThreeListsAtOnePlace)
 {
     TDictionary d = MakeDictionary({u"Alpha"_qs, u"Beta"_qs, u"Delta"_qs});
     d.AddName(u"GammA"_qs);
-    EXPECT_EQ(d.Spellings(), (QStringList{u"Alpha"_qs, u"Beta"_qs, u"Delta"_qs, u"GammA"_qs}));
-    EXPECT_EQ(d.Keys(), (QStringList{u"ALPHA"_qs, u"BETA"_qs, u"DELTA"_qs, u"GAMMA"_qs}));
-    EXPECT_EQ(d.UserList(), QStringList{u"GammA"_qs});
+    EXPECT_EQ(d.Spellings(), (QStringList {u"Alpha"_qs, u"Beta"_qs, u"Delta"_qs, u"GammA"_qs}));
+    EXPECT_EQ(d.Keys(), (QStringList {u"ALPHA"_qs, u"BETA"_qs, u"DELTA"_qs, u"GAMMA"_qs}));
+    EXPECT_EQ(d.UserList(), QStringList {u"GammA"_qs});
     d.AddName(u"Charlie"_qs);
     EXPECT_EQ(d.Spellings().indexOf(u"Charlie"_qs), 2);
     EXPECT_EQ(d.Keys().indexOf(u"CHARLIE"_qs), 2);
@@ -117,7 +117,7 @@ TEST(Dictionary, AddNameInsertsIntoAllThreeListsAtOnePlace)
     EXPECT_EQ(d.Keys()[3], u"DELTA");
     for (const char16_t *text : {u"charlie", u"CHARLIE"})
         EXPECT_EQ(d.SpellingAt(d.FindName(text)), u"Charlie");
-    EXPECT_EQ(d.UserList(), (QStringList{u"Charlie"_qs, u"GammA"_qs}));
+    EXPECT_EQ(d.UserList(), (QStringList {u"Charlie"_qs, u"GammA"_qs}));
 }
 
 TEST(Dictionary, FullListRaisesUnableToInsertALineAndChangesNothing)
@@ -132,26 +132,23 @@ TEST(Dictionary, FullListRaisesUnableToInsertALineAndChangesNothing)
     } catch (const PlatformError &e) {
         EXPECT_EQ(e.message(), u"Unable to insert a line");
     }
-    EXPECT_EQ(d.Spellings(), (QStringList{u"Alpha"_qs, u"Beta"_qs, u"Gamma"_qs}));
+    EXPECT_EQ(d.Spellings(), (QStringList {u"Alpha"_qs, u"Beta"_qs, u"Gamma"_qs}));
     EXPECT_EQ(d.Keys().size(), 3);
-    EXPECT_EQ(d.UserList(), QStringList{u"Gamma"_qs});
+    EXPECT_EQ(d.UserList(), QStringList {u"Gamma"_qs});
     d.AddName(u"BETA"_qs); // a known name needs no room
 }
 
 TEST(Dictionary, NameToAddFollowsTheCaptionsShape)
 {
-    struct Row
-    {
+    struct Row {
         const char *caption;
         const char *extension;
         bool fullName;
         const char *text;
     };
     const Row rows[] = {
-        {"MyTool", "txt", false, "MyTool"},
-        {"MyTool.TXT", "", true, "MyTool.TXT"},
-        {"a.b", "doc", false, "a.b"},
-        {".Profile", "", true, "Profile"},
+        {"MyTool", "txt", false, "MyTool"}, {"MyTool.TXT", "", true, "MyTool.TXT"},
+        {"a.b", "doc", false, "a.b"},       {".Profile", "", true, "Profile"},
         {"__x__", "", false, "x"},
     };
     for (const Row &r : rows) {
@@ -161,8 +158,7 @@ TEST(Dictionary, NameToAddFollowsTheCaptionsShape)
     }
 }
 
-struct SelfCheckCase
-{
+struct SelfCheckCase {
     const char *title;
     QStringList rows;
     QStringList messages;
@@ -184,8 +180,12 @@ TEST(Dictionary, SelfCheckReportsEachFault)
         {"row that begins with a digit",
          {u"1Abc"_qs, u"Bcd"_qs},
          {Message("Найдено избыточное имя файла (", "1Abc")}},
-        {"row ending in .shtml", {u"Page.SHTML"_qs}, {Message("Найдено избыточное имя файла (", "Page.SHTML")}},
-        {"one letter passes test 2, fails test 3", {u"Q"_qs}, {Message("Найдено лишнее имя файла (", "Q")}},
+        {"row ending in .shtml",
+         {u"Page.SHTML"_qs},
+         {Message("Найдено избыточное имя файла (", "Page.SHTML")}},
+        {"one letter passes test 2, fails test 3",
+         {u"Q"_qs},
+         {Message("Найдено лишнее имя файла (", "Q")}},
         {"list of one good row", {u"Ok"_qs}, {}},
     };
     for (const SelfCheckCase &c : cases) {
@@ -225,7 +225,7 @@ TEST(Dictionary, LoadedUserNamesAreCheckedAndKeyed)
     EXPECT_TRUE(end);
     ASSERT_EQ(prompt.messages.size(), 1);
     EXPECT_TRUE(prompt.messages[0].startsWith(U("Найдены повторяющиеся имена файлов (")));
-    EXPECT_EQ(dictionaries.names.UserList(), (QStringList{u"MyTool"_qs, u"README"_qs}));
+    EXPECT_EQ(dictionaries.names.UserList(), (QStringList {u"MyTool"_qs, u"README"_qs}));
     EXPECT_EQ(dictionaries.names.SpellingAt(dictionaries.names.FindName(u"mytool")), u"MyTool");
 }
 
@@ -235,9 +235,9 @@ TEST(Dictionary, LoadingInOneMergeEqualsInsertingOneByOne)
 {
     QRandomGenerator random(19);
     const QStringList builtin = {u"Alpha"_qs, u"Beta"_qs, u"Gamma"_qs, u"Zeta"_qs};
-    const QStringList pool = {u"alpha"_qs, u"ALPHA"_qs, u"Delta"_qs, u"delta"_qs, u"DeLtA"_qs,
-                              u"Epsilon"_qs, u"Omega"_qs, u"ab-c"_qs, u"abc"_qs, u"a-bc"_qs,
-                              U("Заря"), U("ЗАРЯ"), u"1x"_qs, u"x"_qs, u"Zeta"_qs};
+    const QStringList pool = {u"alpha"_qs,   u"ALPHA"_qs, u"Delta"_qs, u"delta"_qs, u"DeLtA"_qs,
+                              u"Epsilon"_qs, u"Omega"_qs, u"ab-c"_qs,  u"abc"_qs,   u"a-bc"_qs,
+                              U("Заря"),     U("ЗАРЯ"),   u"1x"_qs,    u"x"_qs,     u"Zeta"_qs};
     for (int round = 0; round < 200; ++round) {
         QStringList names;
         const int count = random.bounded(12);
@@ -271,7 +271,7 @@ TEST(Dictionary, NamesThatDoNotFitRaiseUnableToInsertALineAndLoadNothing)
         EXPECT_EQ(e.message(), u"Unable to insert a line");
     }
     EXPECT_EQ(d.Count(), 4);
-    EXPECT_EQ(d.UserList(), (QStringList{u"Delta"_qs, u"Gamma"_qs}));
+    EXPECT_EQ(d.UserList(), (QStringList {u"Delta"_qs, u"Gamma"_qs}));
 }
 
 } // namespace

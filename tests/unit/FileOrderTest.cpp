@@ -1,5 +1,5 @@
-#include "VLMain/core/FileListModel.h"
 #include "VLMain/core/FileOrder.h"
+#include "VLMain/core/FileListModel.h"
 
 #include "support/TestSupport.h"
 
@@ -23,11 +23,10 @@ FileItem Item(const char16_t *caption, const char16_t *extension = u"", bool che
     return i;
 }
 
-struct List
-{
+struct List {
     FileListModel model;
     SortFlags flags;
-    QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
+    QAbstractItemModelTester tester {&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
 
     explicit List(std::initializer_list<FileItem> items)
     {
@@ -60,8 +59,7 @@ TEST(FileOrder, ItemOrderByMode)
     const FileItem noExt = Item(u"zeta");
     const FileItem added = Item(u"zeta", u"", false, ItemState::Added);
     const FileItem failed = Item(u"zeta", u"", false, ItemState::NotRenamed);
-    struct Row
-    {
+    struct Row {
         const FileItem &a;
         const FileItem &b;
         SortMode mode;
@@ -71,19 +69,22 @@ TEST(FileOrder, ItemOrderByMode)
     const Row rows[] = {
         {readme, README, SortMode::ByCaption, up, 0}, // captions that differ only in case are equal
         {readme, README, SortMode::MarkedFirst, up, 1}, // the marked one goes first
-        {README, readme, SortMode::MarkedFirst, down, -1}, // the marked-first order ignores the flags
+        {README, readme, SortMode::MarkedFirst, down,
+         -1}, // the marked-first order ignores the flags
         {readme, noExt, SortMode::ByCaption, up, -1},
         {readme, noExt, SortMode::ByCaption, down, 1},
         {noExt, readme, SortMode::ByExtension, up, -1}, // an empty extension first ascending
         {noExt, readme, SortMode::ByExtension, down, 1}, // and last descending
         {readme, noExt, SortMode::ByState, up, 0},
-        {added, noExt, SortMode::ByState, up, -1}, // by the state's text: «Добавлено» < «Не обработано»
+        {added, noExt, SortMode::ByState, up,
+         -1}, // by the state's text: «Добавлено» < «Не обработано»
         {failed, noExt, SortMode::ByState, up, 1}, // «Не переименовано» > «Не обработано»
         {failed, noExt, SortMode::ByState, down, -1},
     };
     for (const Row &r : rows) {
         const int c = ItemOrder(r.mode, r.flags).Compare(r.a, r.b);
-        EXPECT_EQ((c > 0) - (c < 0), r.sign) << r.a.caption.toStdString() << " mode " << static_cast<int>(r.mode);
+        EXPECT_EQ((c > 0) - (c < 0), r.sign)
+            << r.a.caption.toStdString() << " mode " << static_cast<int>(r.mode);
     }
     FileItem a = Item(u"a"), b = Item(u"b");
     a.checked = b.checked = true;
@@ -100,12 +101,13 @@ TEST(FileOrder, SortedOrderFollowsTheComparatorAndIsStable)
     const ItemState states[] = {ItemState::Unprocessed, ItemState::Added, ItemState::NotRenamed,
                                 ItemState::Recognised, ItemState::Unrecognised};
     for (int i = 0; i < 200; ++i)
-        items.append(Item(captions[(i * 7) % 9], extensions[(i * 5) % 4], i % 3 == 0, states[(i * 3) % 5]));
+        items.append(
+            Item(captions[(i * 7) % 9], extensions[(i * 5) % 4], i % 3 == 0, states[(i * 3) % 5]));
     SortFlags down;
     down.SortAscending = {false, false, false};
-    for (const SortFlags &flags : {SortFlags{}, down}) {
-        for (const SortMode mode : {SortMode::MarkedFirst, SortMode::ByCaption, SortMode::ByExtension,
-                                    SortMode::ByState}) {
+    for (const SortFlags &flags : {SortFlags {}, down}) {
+        for (const SortMode mode : {SortMode::MarkedFirst, SortMode::ByCaption,
+                                    SortMode::ByExtension, SortMode::ByState}) {
             const ItemOrder order(mode, flags);
             const std::vector<int> rows = SortedOrder(items, mode, flags);
             ASSERT_EQ(rows.size(), static_cast<std::size_t>(items.size()));
@@ -124,44 +126,44 @@ TEST(FileOrder, SortedOrderFollowsTheComparatorAndIsStable)
 
 TEST(FileOrder, HeaderClicksAlternateAndResetTheOtherFlags)
 {
-    List l{Item(u"b", u"y"), Item(u"a", u"z"), Item(u"c", u"x")};
+    List l {Item(u"b", u"y"), Item(u"a", u"z"), Item(u"c", u"x")};
     // As right after a scan that followed a folder choice: ascending by caption, first flag clear.
     l.flags.SetAll();
     SortAfterScan(l.model, l.flags);
-    EXPECT_EQ(l.Captions(), (QStringList{u"a"_qs, u"b"_qs, u"c"_qs}));
+    EXPECT_EQ(l.Captions(), (QStringList {u"a"_qs, u"b"_qs, u"c"_qs}));
 
     SortByColumn(l.model, l.flags, 0);
-    EXPECT_EQ(l.Captions(), (QStringList{u"c"_qs, u"b"_qs, u"a"_qs}));
+    EXPECT_EQ(l.Captions(), (QStringList {u"c"_qs, u"b"_qs, u"a"_qs}));
     SortByColumn(l.model, l.flags, 0);
-    EXPECT_EQ(l.Captions(), (QStringList{u"a"_qs, u"b"_qs, u"c"_qs}));
+    EXPECT_EQ(l.Captions(), (QStringList {u"a"_qs, u"b"_qs, u"c"_qs}));
     EXPECT_FALSE(l.flags.SortAscending[0]);
 
     SortByColumn(l.model, l.flags, 1); // ascending by extension, sets the first flag again
-    EXPECT_EQ(l.Extensions(), (QStringList{u"x"_qs, u"y"_qs, u"z"_qs}));
-    EXPECT_EQ(l.flags.SortAscending, (std::array<bool, 3>{true, false, true}));
+    EXPECT_EQ(l.Extensions(), (QStringList {u"x"_qs, u"y"_qs, u"z"_qs}));
+    EXPECT_EQ(l.flags.SortAscending, (std::array<bool, 3> {true, false, true}));
     SortByColumn(l.model, l.flags, 0); // so this sorts ascending
-    EXPECT_EQ(l.Captions(), (QStringList{u"a"_qs, u"b"_qs, u"c"_qs}));
+    EXPECT_EQ(l.Captions(), (QStringList {u"a"_qs, u"b"_qs, u"c"_qs}));
 }
 
 TEST(FileOrder, MarkedFirstAfterAPass)
 {
-    List l{Item(u"d"), Item(u"c", u"", true), Item(u"B"), Item(u"a", u"", true)};
+    List l {Item(u"d"), Item(u"c", u"", true), Item(u"B"), Item(u"a", u"", true)};
     l.flags.SortAscending = {false, false, false};
     SortMarkedFirst(l.model, l.flags);
-    EXPECT_EQ(l.Captions(), (QStringList{u"a"_qs, u"c"_qs, u"B"_qs, u"d"_qs}));
-    EXPECT_EQ(l.flags.SortAscending, (std::array<bool, 3>{true, true, true}));
+    EXPECT_EQ(l.Captions(), (QStringList {u"a"_qs, u"c"_qs, u"B"_qs, u"d"_qs}));
+    EXPECT_EQ(l.flags.SortAscending, (std::array<bool, 3> {true, true, true}));
 }
 
 TEST(FileOrder, SortIsStableForEqualCaptions)
 {
-    List l{Item(u"readme", u"1"), Item(u"README", u"2"), Item(u"ReadMe", u"3"), Item(u"a", u"4")};
+    List l {Item(u"readme", u"1"), Item(u"README", u"2"), Item(u"ReadMe", u"3"), Item(u"a", u"4")};
     SortItems(l.model, SortMode::ByCaption, l.flags);
-    EXPECT_EQ(l.Extensions(), (QStringList{u"4"_qs, u"1"_qs, u"2"_qs, u"3"_qs}));
+    EXPECT_EQ(l.Extensions(), (QStringList {u"4"_qs, u"1"_qs, u"2"_qs, u"3"_qs}));
 }
 
 TEST(FileListModel, ChecksAndEditsGoThroughTheModel)
 {
-    List l{Item(u"one"), Item(u"two")};
+    List l {Item(u"one"), Item(u"two")};
     const QModelIndex two = l.model.index(1, 0);
     EXPECT_TRUE(l.model.setData(two, Qt::Checked, Qt::CheckStateRole));
     EXPECT_TRUE(l.model.at(1).checked);
@@ -175,7 +177,8 @@ TEST(FileListModel, ChecksAndEditsGoThroughTheModel)
     l.model.SetCaptionsEditable(true);
 
     QString seen;
-    l.model.SetEditHandler([&](int row, const QString &text) { seen = QString::number(row) + text; });
+    l.model.SetEditHandler(
+        [&](int row, const QString &text) { seen = QString::number(row) + text; });
     EXPECT_TRUE(l.model.setData(two, u"TWO"_qs, Qt::EditRole));
     EXPECT_EQ(seen, u"1TWO");
     EXPECT_EQ(l.model.at(1).caption, u"two"); // the handler decides
@@ -185,20 +188,20 @@ TEST(FileListModel, ChecksAndEditsGoThroughTheModel)
 
 TEST(FileListModel, ShowsEachStateByItsText)
 {
-    const struct
-    {
+    const struct {
         ItemState state;
         const char16_t *text;
     } rows[] = {
-        {ItemState::Unprocessed, u"Не обработано"}, {ItemState::Recognised, u"Распознано"},
-        {ItemState::Unrecognised, u"Не распознано"}, {ItemState::Added, u"Добавлено"},
+        {ItemState::Unprocessed, u"Не обработано"},   {ItemState::Recognised, u"Распознано"},
+        {ItemState::Unrecognised, u"Не распознано"},  {ItemState::Added, u"Добавлено"},
         {ItemState::NotRenamed, u"Не переименовано"},
     };
-    List l{};
+    List l {};
     for (const auto &r : rows)
         l.model.Append(Item(u"x", u"", false, r.state));
     for (int row = 0; row < l.model.size(); ++row)
-        EXPECT_EQ(l.model.data(l.model.index(row, FileListModel::kStateColumn), Qt::DisplayRole).toString(),
+        EXPECT_EQ(l.model.data(l.model.index(row, FileListModel::kStateColumn), Qt::DisplayRole)
+                      .toString(),
                   QString::fromUtf16(rows[row].text));
 }
 

@@ -21,8 +21,7 @@ namespace {
 using test::TempFolder;
 using test::U;
 
-struct RecordingHooks : ScanHooks
-{
+struct RecordingHooks : ScanHooks {
     void ProcessMessages() override
     {
         ++processed;
@@ -37,13 +36,12 @@ struct RecordingHooks : ScanHooks
     std::function<void()> onProcess;
 };
 
-struct Scan
-{
+struct Scan {
     FileListModel model;
     SortFlags flags;
     RecordingHooks hooks;
-    QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
-    FolderScanner scanner{model, flags, hooks, SystemFileSystem()};
+    QAbstractItemModelTester tester {&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
+    FolderScanner scanner {model, flags, hooks, SystemFileSystem()};
 
     QStringList Captions() const
     {
@@ -64,7 +62,7 @@ TEST(FolderScan, ListsThePlainFilesOfTheExampleFolder)
     Scan s;
     s.scanner.ScanFolder(dir.path());
     ASSERT_EQ(s.model.size(), 3);
-    EXPECT_EQ(s.Captions(), (QStringList{u"|profile"_qs, u"README|"_qs, u"report.final|doc"_qs}));
+    EXPECT_EQ(s.Captions(), (QStringList {u"|profile"_qs, u"README|"_qs, u"report.final|doc"_qs}));
     for (const FileItem &item : s.model.items()) {
         EXPECT_EQ(item.state, ItemState::Unprocessed);
         EXPECT_FALSE(item.checked);
@@ -89,7 +87,7 @@ TEST(FolderScan, ListsHiddenReadOnlyAndLinkedFilesButNoSpecialFiles)
     ASSERT_EQ(::symlink("sub", QByteArray(dir.nativePath() + "sublink").constData()), 0);
     ASSERT_EQ(::mkfifo(QByteArray(dir.nativePath() + "pipe").constData(), 0644), 0);
     const int sock = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr{};
+    sockaddr_un addr {};
     addr.sun_family = AF_UNIX;
     const QByteArray sockPath = dir.nativePath() + "sock";
     if (sockPath.size() < static_cast<qsizetype>(sizeof addr.sun_path)) {
@@ -100,7 +98,8 @@ TEST(FolderScan, ListsHiddenReadOnlyAndLinkedFilesButNoSpecialFiles)
 
     Scan s;
     s.scanner.ScanFolder(dir.path());
-    EXPECT_EQ(s.Captions(), (QStringList{u"|hidden"_qs, u"dangling|"_qs, u"link|txt"_qs, u"locked|txt"_qs}));
+    EXPECT_EQ(s.Captions(),
+              (QStringList {u"|hidden"_qs, u"dangling|"_qs, u"link|txt"_qs, u"locked|txt"_qs}));
 }
 
 TEST(FolderScan, EmptyMissingAndUnreadableFoldersGiveAnEmptyList)
@@ -112,9 +111,7 @@ TEST(FolderScan, EmptyMissingAndUnreadableFoldersGiveAnEmptyList)
     TempFolder withFile;
     withFile.AddFile(u"plain"_qs);
     const QString cases[] = {
-        empty.path(),
-        onlyFolders.path(),
-        empty.path() + u"missing/",
+        empty.path(), onlyFolders.path(), empty.path() + u"missing/",
         withFile.path() + u"plain/", // not a folder
     };
     for (const QString &folder : cases) {
@@ -135,7 +132,7 @@ TEST(FolderScan, PathWithoutTrailingSeparatorIsSearchedAsWithOne)
     path.chop(1);
     Scan s;
     s.scanner.ScanFolder(path);
-    EXPECT_EQ(s.Captions(), QStringList{u"a|txt"_qs});
+    EXPECT_EQ(s.Captions(), QStringList {u"a|txt"_qs});
 }
 
 TEST(FolderScan, NameThatIsNotUtf8KeepsItsBytes)
@@ -168,7 +165,7 @@ TEST(FolderScan, ScanRequestedDuringAScanRestartsWithTheNewFolder)
         }
     };
     s.scanner.ScanFolder(first.path());
-    EXPECT_EQ(s.Captions(), QStringList{u"second|txt"_qs});
+    EXPECT_EQ(s.Captions(), QStringList {u"second|txt"_qs});
     EXPECT_FALSE(s.scanner.IsScanning());
     EXPECT_FALSE(s.flags.SortAscending[0]); // inverted once, by the scan that finished
 }
@@ -196,8 +193,14 @@ private:
 class FailingFileSystem final : public test::ForwardingFileSystem
 {
 public:
-    std::unique_ptr<DirectoryListing> NewListing() override { return std::make_unique<FailingListing>(); }
-    int RenameNoReplace(const QByteArray &, const QByteArray &, const QByteArray &) override { return EIO; }
+    std::unique_ptr<DirectoryListing> NewListing() override
+    {
+        return std::make_unique<FailingListing>();
+    }
+    int RenameNoReplace(const QByteArray &, const QByteArray &, const QByteArray &) override
+    {
+        return EIO;
+    }
     int ListNames(const QByteArray &, QList<QByteArray> &) override { return EIO; }
 };
 
@@ -218,7 +221,8 @@ TEST(DirectoryListing, AttributeMaskExcludesEntries)
 {
     EXPECT_EQ(ExclusionSet(63), 0);
     EXPECT_EQ(ExclusionSet(0), kAttrHidden | kAttrSystem | kAttrVolumeLabel | kAttrDirectory);
-    EXPECT_EQ(ExclusionSet(kAttrDirectory | kAttrReadOnly), kAttrHidden | kAttrSystem | kAttrVolumeLabel);
+    EXPECT_EQ(ExclusionSet(kAttrDirectory | kAttrReadOnly),
+              kAttrHidden | kAttrSystem | kAttrVolumeLabel);
     EXPECT_FALSE(IsPlainFile(-1));
     EXPECT_FALSE(IsPlainFile(kAttrDirectory | kAttrHidden));
     EXPECT_TRUE(IsPlainFile(kAttrHidden | kAttrSystem | kAttrReadOnly | kAttrArchive));
@@ -232,14 +236,15 @@ TEST(DirectoryListing, AttributeMaskExcludesEntries)
         QStringList names;
         auto listing = SystemFileSystem().NewListing();
         DirectoryEntry e;
-        for (int r = listing->Start(dir.nativePath() + "*.*", mask, e); r == 0; r = listing->Next(e))
+        for (int r = listing->Start(dir.nativePath() + "*.*", mask, e); r == 0;
+             r = listing->Next(e))
             names << QString::fromUtf8(e.name);
         names.sort();
         return names;
     };
-    EXPECT_EQ(list(63), (QStringList{u"."_qs, u".."_qs, u".hidden"_qs, u"shown"_qs, u"sub"_qs}));
-    EXPECT_EQ(list(0), QStringList{u"shown"_qs});
-    EXPECT_EQ(list(kAttrDirectory), (QStringList{u"."_qs, u".."_qs, u"shown"_qs, u"sub"_qs}));
+    EXPECT_EQ(list(63), (QStringList {u"."_qs, u".."_qs, u".hidden"_qs, u"shown"_qs, u"sub"_qs}));
+    EXPECT_EQ(list(0), QStringList {u"shown"_qs});
+    EXPECT_EQ(list(kAttrDirectory), (QStringList {u"."_qs, u".."_qs, u"shown"_qs, u"sub"_qs}));
 }
 
 } // namespace

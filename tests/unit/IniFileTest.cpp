@@ -10,7 +10,6 @@
 
 #include <sys/stat.h>
 
-
 namespace vl {
 namespace {
 
@@ -18,8 +17,7 @@ using test::TempFolder;
 using test::U;
 
 // An IniFile read from the given bytes, kept in a temporary folder.
-struct IniFixture
-{
+struct IniFixture {
     explicit IniFixture(const QByteArray &bytes, bool create = true)
     {
         if (create)
@@ -43,8 +41,7 @@ QString ValueOf(const IniFile &ini, QStringView section, QStringView key)
 
 TEST(IniFile, ReadsSectionsByTheTextRules)
 {
-    struct Case
-    {
+    struct Case {
         const char *title;
         QByteArray file;
         const char16_t *section;
@@ -52,20 +49,30 @@ TEST(IniFile, ReadsSectionsByTheTextRules)
     };
     const Case cases[] = {
         {"blanks around = trimmed, value after the first =",
-         "[S]\n  a  =  b=c  \n", u"S", {u"a=b=c"_qs}},
+         "[S]\n  a  =  b=c  \n",
+         u"S",
+         {u"a=b=c"_qs}},
         {"section and key names in any case", "[names]\nKey=1\n", u"NAMES", {u"Key=1"_qs}},
         {"comments, blank lines and lines without = are not entries",
-         "[S]\n; x=1\n\n  ;y=2\nnoequals\nk=v\n", u"S", {u"k=v"_qs}},
-        {"one pair of matching quotes goes", "[S]\na=\"q\"\nb='r'\nc=\"s'\nd=\"\n", u"S",
+         "[S]\n; x=1\n\n  ;y=2\nnoequals\nk=v\n",
+         u"S",
+         {u"k=v"_qs}},
+        {"one pair of matching quotes goes",
+         "[S]\na=\"q\"\nb='r'\nc=\"s'\nd=\"\n",
+         u"S",
          {u"a=q"_qs, u"b=r"_qs, u"c=\"s'"_qs, u"d=\""_qs}},
         {"empty value and empty key", "[S]\na=\n=v\n", u"S", {u"a="_qs, u"=v"_qs}},
-        {"CR LF and lone CR end lines", "[S]\r\na=1\r\nb=2\rc=3", u"S",
+        {"CR LF and lone CR end lines",
+         "[S]\r\na=1\r\nb=2\rc=3",
+         u"S",
          {u"a=1"_qs, u"b=2"_qs, u"c=3"_qs}},
         {"header without ] runs to the end of the line", "[S\nk=v\n", u"S", {u"k=v"_qs}},
         {"text after ] is ignored", "[S] ; note\nk=v\n", u"S", {u"k=v"_qs}},
         {"lines before the first header are in no section", "k=v\n[S]\n", u"S", {}},
         {"sections of one name are read as one, each entry with its own value",
-         "[S]\nk=1\n[T]\nt=0\n[s]\nk=2\n", u"S", {u"k=1"_qs, u"k=2"_qs}},
+         "[S]\nk=1\n[T]\nt=0\n[s]\nk=2\n",
+         u"S",
+         {u"k=1"_qs, u"k=2"_qs}},
         {"missing section", "[T]\nk=v\n", u"S", {}},
         {"byte order mark", "\xEF\xBB\xBF[S]\nk=v\n", u"S", {u"k=v"_qs}},
     };
@@ -128,9 +135,9 @@ TEST(IniFile, WriteKeyReplacesTheFirstEntryAndAddsAfterTheLast)
 
 TEST(IniFile, WrittenValuesReadBackTheSame)
 {
-    const QStringList values = {u"plain"_qs,   u" lead"_qs,  u"trail\t"_qs, u"\"both\""_qs,
-                                u"'single'"_qs, u"a=b==c"_qs, u""_qs,        u"\""_qs,
-                                u";x"_qs,       u"[x]"_qs,    U("Отчёт"),    u"nul\0x"_qs};
+    const QStringList values
+        = {u"plain"_qs, u" lead"_qs, u"trail\t"_qs, u"\"both\""_qs, u"'single'"_qs, u"a=b==c"_qs,
+           u""_qs,      u"\""_qs,    u";x"_qs,      u"[x]"_qs,      U("Отчёт"),     u"nul\0x"_qs};
     IniFixture f({}, false);
     {
         IniFile ini(f.path());
@@ -145,15 +152,14 @@ TEST(IniFile, WrittenValuesReadBackTheSame)
 
 TEST(IniFile, WriteKeyRefusesWhatCannotStandOnOneLine)
 {
-    struct Case
-    {
+    struct Case {
         const char16_t *section;
         const char16_t *key;
         const char16_t *value;
     };
     const Case refused[] = {
         {u"S", u"k", u"a\nb"}, {u"S", u"k", u"a\rb"}, {u"S]", u"k", u"v"}, {u" S", u"k", u"v"},
-        {u"S", u"", u"v"},     {u"S", u"a=b", u"v"}, {u"S", u";k", u"v"}, {u"S", u"k ", u"v"},
+        {u"S", u"", u"v"},     {u"S", u"a=b", u"v"},  {u"S", u";k", u"v"}, {u"S", u"k ", u"v"},
     };
     IniFixture f("[S]\nk=old\n");
     IniFile ini(f.path());
@@ -194,13 +200,14 @@ TEST(IniFile, EachLineIsDecodedOnItsOwnAndKeptAsItWasRead)
 
     // A byte order mark before a bad byte: the first header is still a header.
     IniFixture bom("\xEF\xBB\xBF[NAMES]\n0=Zork\n[X]\n; \xFF\n");
-    EXPECT_EQ(IniFile(bom.path()).SectionLines(u"NAMES"), QStringList{u"0=Zork"_qs});
+    EXPECT_EQ(IniFile(bom.path()).SectionLines(u"NAMES"), QStringList {u"0=Zork"_qs});
 }
 
 TEST(IniFile, SaveThatChangesNothingWritesNothing)
 {
     IniFixture f("[S]\nk=v\n");
-    struct stat before{}, after{};
+    struct stat before {
+    }, after {};
     ASSERT_EQ(::stat(f.path().toUtf8().constData(), &before), 0);
     IniFile ini(f.path());
     ini.EraseSection(u"S");
@@ -224,7 +231,7 @@ TEST(IniFile, PathThatIsNotAFileIsNeverOverwritten)
     EXPECT_EQ(ini.source(), IniFile::Source::Unreadable);
     ASSERT_TRUE(ini.WriteKey(u"S", u"k", u"v"));
     EXPECT_FALSE(ini.Flush());
-    EXPECT_EQ(folder.Names(), QList<QByteArray>{"f.ini"});
+    EXPECT_EQ(folder.Names(), QList<QByteArray> {"f.ini"});
 }
 
 TEST(IniFile, DamagedInputNeverCrashesOrHangs)
@@ -250,9 +257,9 @@ TEST(IniFile, DamagedInputNeverCrashesOrHangs)
         IniFile ini(f.path());
         const QStringList lines = ini.SectionLines(u"S");
         if (input.endsWith("k=v\n")) {
-            EXPECT_EQ(lines, QStringList{u"k=v"_qs});
+            EXPECT_EQ(lines, QStringList {u"k=v"_qs});
         } else if (input.endsWith("w\n")) {
-            EXPECT_EQ(lines, QStringList{u"k=v\0w"_qs});
+            EXPECT_EQ(lines, QStringList {u"k=v\0w"_qs});
         }
         ini.EraseSection(u"S");
         ASSERT_TRUE(ini.WriteKey(u"S", u"k", u"w"));

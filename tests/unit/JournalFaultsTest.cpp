@@ -24,12 +24,15 @@ class FaultyJournalStore final : public JournalStore
 {
 public:
     int appendFailsAt = -1; // the n-th append (from 0) over all files fails
-    int syncFailsAt = -1;   // likewise for flushes of a file
-    QString renameFailsTo;  // a rename to a name with this suffix fails
+    int syncFailsAt = -1; // likewise for flushes of a file
+    QString renameFailsTo; // a rename to a name with this suffix fails
     bool folderSyncFails = false;
     int appends = 0, syncs = 0;
 
-    int MakeFolder(const QString &folder) override { return SystemJournalStore().MakeFolder(folder); }
+    int MakeFolder(const QString &folder) override
+    {
+        return SystemJournalStore().MakeFolder(folder);
+    }
     int Create(const QString &path, std::unique_ptr<JournalFile> &file) override
     {
         std::unique_ptr<JournalFile> real;
@@ -62,7 +65,10 @@ private:
     class File final : public JournalFile
     {
     public:
-        File(FaultyJournalStore &store, std::unique_ptr<JournalFile> real) : store_(store), real_(std::move(real)) {}
+        File(FaultyJournalStore &store, std::unique_ptr<JournalFile> real) :
+            store_(store),
+            real_(std::move(real))
+        { }
         int Append(const QByteArray &bytes) override
         {
             return store_.appends++ == store_.appendFailsAt ? ENOSPC : real_->Append(bytes);
@@ -83,13 +89,12 @@ public:
     FaultyJournalStore store;
 };
 
-struct NoHooks : RenamePassHooks
-{
-    void BeforeItem(int, int, const QString &) override {}
+struct NoHooks : RenamePassHooks {
+    void BeforeItem(int, int, const QString &) override { }
 };
 
-const QList<QByteArray> kNames{"readme.TXT", "setup.EXE", "INSTALL"};
-const QList<QByteArray> kNewNames{"ReadMe.txt", "Setup.exe", "Install"};
+const QList<QByteArray> kNames {"readme.TXT", "setup.EXE", "INSTALL"};
+const QList<QByteArray> kNewNames {"ReadMe.txt", "Setup.exe", "Install"};
 
 // Every file is there once with its contents, under its old or its new name.
 void ExpectEveryFile(const TempFolder &dir, const char *title)
@@ -103,24 +108,38 @@ void ExpectEveryFile(const TempFolder &dir, const char *title)
 
 TEST(JournalFaults, APassWhoseJournalFailsRenamesEveryFileAndSaysSo)
 {
-    struct Case
-    {
+    struct Case {
         const char *title;
         void (*arrange)(FaultyJournalStore &);
-        bool begun;       // the journal was written before the first rename
-        QString ending;   // the journal's suffix after the pass
-        int reversed;     // the files that an undo takes back
+        bool begun; // the journal was written before the first rename
+        QString ending; // the journal's suffix after the pass
+        int reversed; // the files that an undo takes back
     };
     const Case cases[] = {
-        {"the plan is not written", [](FaultyJournalStore &s) { s.appendFailsAt = 0; }, false, {}, 0},
+        {"the plan is not written",
+         [](FaultyJournalStore &s) { s.appendFailsAt = 0; },
+         false,
+         {},
+         0},
         {"the plan is not flushed", [](FaultyJournalStore &s) { s.syncFailsAt = 0; }, false, {}, 0},
-        {"the plan keeps its first name", [](FaultyJournalStore &s) { s.renameFailsTo = u".open"_qs; }, false, {}, 0},
-        {"the journal folder is not flushed", [](FaultyJournalStore &s) { s.folderSyncFails = true; }, false, {}, 0},
-        {"a record is not written", [](FaultyJournalStore &s) { s.appendFailsAt = 2; }, true, u".done"_qs, 2},
-        {"a record is not flushed", [](FaultyJournalStore &s) { s.syncFailsAt = 2; }, true, u".done"_qs, 3},
-        {"the end is not flushed", [](FaultyJournalStore &s) { s.syncFailsAt = 4; }, true, u".open"_qs, 3},
-        {"the finished journal keeps its name", [](FaultyJournalStore &s) { s.renameFailsTo = u".done"_qs; },
-         true, u".open"_qs, 3},
+        {"the plan keeps its first name",
+         [](FaultyJournalStore &s) { s.renameFailsTo = u".open"_qs; },
+         false,
+         {},
+         0},
+        {"the journal folder is not flushed",
+         [](FaultyJournalStore &s) { s.folderSyncFails = true; },
+         false,
+         {},
+         0},
+        {"a record is not written", [](FaultyJournalStore &s) { s.appendFailsAt = 2; }, true,
+         u".done"_qs, 2},
+        {"a record is not flushed", [](FaultyJournalStore &s) { s.syncFailsAt = 2; }, true,
+         u".done"_qs, 3},
+        {"the end is not flushed", [](FaultyJournalStore &s) { s.syncFailsAt = 4; }, true,
+         u".open"_qs, 3},
+        {"the finished journal keeps its name",
+         [](FaultyJournalStore &s) { s.renameFailsTo = u".done"_qs; }, true, u".open"_qs, 3},
     };
     for (const Case &c : cases) {
         TempFolder dir, journals;
@@ -135,7 +154,8 @@ TEST(JournalFaults, APassWhoseJournalFailsRenamesEveryFileAndSaysSo)
         RenameOptions options;
         options.journalFolder = journals.path();
         options.journalSyncIntervalMs = 0; // every record is written and flushed at once
-        const PassReport report = RenameFiles(dir.path(), model, BuiltinDictionaries(), fs, hooks, options);
+        const PassReport report
+            = RenameFiles(dir.path(), model, BuiltinDictionaries(), fs, hooks, options);
 
         EXPECT_EQ(report.renamed, 3) << c.title;
         QList<QByteArray> renamed = kNewNames;
@@ -153,7 +173,8 @@ TEST(JournalFaults, APassWhoseJournalFailsRenamesEveryFileAndSaysSo)
         EXPECT_TRUE(left.at(0).endsWith(c.ending)) << c.title << ": " << left.at(0).toStdString();
         // A journal left unfinished is finished by the next start, which finds every file
         // settled; either way an undo takes back what the folder shows renamed.
-        const RecoveryReport recovery = RecoverUnfinishedJournals(journals.path(), SystemFileSystem());
+        const RecoveryReport recovery
+            = RecoverUnfinishedJournals(journals.path(), SystemFileSystem());
         EXPECT_EQ(recovery.toNewName + recovery.toOldName + recovery.leftAtTemp, 0) << c.title;
         const std::optional<JournalContents> last = ReadLastJournal(dir.path(), journals.path());
         ASSERT_TRUE(last) << c.title;

@@ -24,13 +24,12 @@ using test::TempFolder;
 
 using test::BuiltinDictionaries;
 
-struct NoHooks : RenamePassHooks
-{
-    void BeforeItem(int, int, const QString &) override {}
+struct NoHooks : RenamePassHooks {
+    void BeforeItem(int, int, const QString &) override { }
 };
 
-PassReport JournalledPass(const TempFolder &dir, const QList<QByteArray> &listed, const QString &journals,
-                          FileSystem &fs)
+PassReport JournalledPass(const TempFolder &dir, const QList<QByteArray> &listed,
+                          const QString &journals, FileSystem &fs)
 {
     FileListModel model;
     for (const QByteArray &n : listed)
@@ -48,11 +47,11 @@ QStringList JournalNames(const QString &journals)
 
 // A name of every kind that a folder on Linux can hold.
 const QByteArray kHostileNames[] = {
-    "readme\n.TXT",                     // a line break
-    "caf\xE9 menu.TXT",                 // not UTF-8, with a space
-    QByteArray(251, 'a') + ".TXT",      // 255 bytes
-    "100%.TXT",                         // the escape character itself
-    "\x01\x7F\xFF.tmp",                 // control bytes
+    "readme\n.TXT", // a line break
+    "caf\xE9 menu.TXT", // not UTF-8, with a space
+    QByteArray(251, 'a') + ".TXT", // 255 bytes
+    "100%.TXT", // the escape character itself
+    "\x01\x7F\xFF.tmp", // control bytes
 };
 
 // Names that are not UTF-8 are beyond QTemporaryDir's clean-up.
@@ -79,17 +78,18 @@ TEST(RenameJournal, TextRoundTripKeepsEveryByte)
     EXPECT_EQ(read->entries, plan);
     EXPECT_TRUE(read->begun);
     EXPECT_FALSE(read->finished);
-    EXPECT_EQ(read->states, (QList<StepState>{StepState::Renamed, StepState::Planned, StepState::Planned,
-                                              StepState::AtOld, StepState::LeftAtTemp}));
+    EXPECT_EQ(read->states,
+              (QList<StepState> {StepState::Renamed, StepState::Planned, StepState::Planned,
+                                 StepState::AtOld, StepState::LeftAtTemp}));
     EXPECT_TRUE(ParseJournal(text + "F\n")->finished);
 }
 
 TEST(RenameJournal, DamagedTextReadsAsMuchAsIsSound)
 {
-    const QList<JournalEntry> plan{{"a.TXT", "a.TXT.tmp", "A.txt"}, {"b.TXT", "b.TXT.tmp", "B.txt"}};
+    const QList<JournalEntry> plan {{"a.TXT", "a.TXT.tmp", "A.txt"},
+                                    {"b.TXT", "b.TXT.tmp", "B.txt"}};
     const QByteArray header = JournalHeaderText("/f/", plan);
-    struct Case
-    {
+    struct Case {
         const char *title;
         QByteArray text;
         bool parses;
@@ -97,12 +97,26 @@ TEST(RenameJournal, DamagedTextReadsAsMuchAsIsSound)
         QList<StepState> states;
     };
     const Case cases[] = {
-        {"torn last record", header + "N 0\nN 1", true, true, {StepState::Renamed, StepState::Planned}},
+        {"torn last record",
+         header + "N 0\nN 1",
+         true,
+         true,
+         {StepState::Renamed, StepState::Planned}},
         {"torn plan", header.left(header.indexOf("P b")), true, false, {StepState::Planned}},
-        {"torn plan line", header.left(header.indexOf("P b") + 5), true, false, {StepState::Planned}},
-        {"records out of range or malformed", header + "N 2\nN -1\nT 01x\nZ 0\nN\nN 1\n", true, true,
+        {"torn plan line",
+         header.left(header.indexOf("P b") + 5),
+         true,
+         false,
+         {StepState::Planned}},
+        {"records out of range or malformed",
+         header + "N 2\nN -1\nT 01x\nZ 0\nN\nN 1\n",
+         true,
+         true,
          {StepState::Planned, StepState::Renamed}},
-        {"bad escape in a plan line", QByteArray(header).replace("a.TXT.tmp", "a%G1"), true, true,
+        {"bad escape in a plan line",
+         QByteArray(header).replace("a.TXT.tmp", "a%G1"),
+         true,
+         true,
          {StepState::Planned}},
         {"not a journal", "[NAMES]\n0=ReadMe\n", false, false, {}},
         {"relative folder", "VORLANT-JOURNAL 1\nfolder f/\nB\n", false, false, {}},
@@ -158,16 +172,16 @@ TEST(RenameJournal, PassWritesAndFinishesItsJournal)
 class CrashingFileSystem : public test::ForwardingFileSystem
 {
 public:
-    struct Crash
-    {
+    struct Crash {
     };
-    int RenameNoReplace(const QByteArray &folder, const QByteArray &from, const QByteArray &to) override
+    int RenameNoReplace(const QByteArray &folder, const QByteArray &from,
+                        const QByteArray &to) override
     {
         if (calls++ == crashAt && !afterCall)
-            throw Crash{};
+            throw Crash {};
         const int result = ForwardingFileSystem::RenameNoReplace(folder, from, to);
         if (calls - 1 == crashAt)
-            throw Crash{};
+            throw Crash {};
         return result;
     }
     int calls = 0;
@@ -177,8 +191,8 @@ public:
 
 // A small pass with every kind of outcome: plain renames, one whose new name is taken, one whose
 // temporary name is taken by a file of the user's, one already in its styled form.
-const QList<QByteArray> kFiles{"readme.TXT", "README.txt", "setup.EXE", "x.DOC", "x.DOC.tmp", "AutoRun.inf",
-                               "INSTALL"};
+const QList<QByteArray> kFiles {"readme.TXT", "README.txt",  "setup.EXE", "x.DOC",
+                                "x.DOC.tmp",  "AutoRun.inf", "INSTALL"};
 
 void FillFolder(const TempFolder &dir)
 {
@@ -190,18 +204,18 @@ void FillFolder(const TempFolder &dir)
 // the user's own ends in ".tmp".
 void ExpectSettled(const TempFolder &dir, const std::string &title)
 {
-    const QMap<QByteArray, QByteArray> newNames{{"readme.TXT", "ReadMe.txt"}, {"README.txt", "ReadMe.txt"},
-                                                {"setup.EXE", "Setup.exe"},   {"x.DOC", "x.doc"},
-                                                {"x.DOC.tmp", "x.DOC.tmp"},   {"AutoRun.inf", "AutoRun.inf"},
-                                                {"INSTALL", "Install"}};
+    const QMap<QByteArray, QByteArray> newNames {
+        {"readme.TXT", "ReadMe.txt"}, {"README.txt", "ReadMe.txt"}, {"setup.EXE", "Setup.exe"},
+        {"x.DOC", "x.doc"},           {"x.DOC.tmp", "x.DOC.tmp"},   {"AutoRun.inf", "AutoRun.inf"},
+        {"INSTALL", "Install"}};
     QMap<QByteArray, QByteArray> byContents;
     for (const QByteArray &n : dir.Names())
         byContents.insert(dir.Contents(n), n);
     EXPECT_EQ(byContents.size(), kFiles.size()) << title;
     for (const QByteArray &old : kFiles) {
         const QByteArray where = byContents.value("data:" + old);
-        EXPECT_TRUE(where == old || where == newNames.value(old)) << title << ": " << old.toStdString()
-                                                                   << " is under «" << where.toStdString() << "»";
+        EXPECT_TRUE(where == old || where == newNames.value(old))
+            << title << ": " << old.toStdString() << " is under «" << where.toStdString() << "»";
     }
 }
 
@@ -209,56 +223,58 @@ TEST(RenameJournal, RecoveryFromEveryCrashPointAndEveryPrefix)
 {
     int crashPoints = 0, prefixes = 0;
     for (const bool foldCase : {false, true})
-    for (int crashAt = 0;; ++crashAt) {
-        bool passEnded = false;
-        for (const bool afterCall : {false, true}) {
-            TempFolder dir, journals;
-            FillFolder(dir);
-            CrashingFileSystem fs;
-            fs.foldCase = foldCase;
-            fs.crashAt = crashAt;
-            fs.afterCall = afterCall;
-            try {
-                JournalledPass(dir, kFiles, journals.path(), fs);
-                passEnded = true;
-                break;
-            } catch (const CrashingFileSystem::Crash &) {
-            }
-            ++crashPoints;
-            const QStringList open = JournalNames(journals.path());
-            ASSERT_EQ(open.size(), 1);
-            ASSERT_TRUE(open[0].endsWith(u".open"));
-            QFile file(QDir(journals.path()).filePath(open[0]));
-            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-            const QByteArray full = file.readAll();
-            file.close();
-            const qsizetype planEnd = full.indexOf("\nB\n") + 3;
+        for (int crashAt = 0;; ++crashAt) {
+            bool passEnded = false;
+            for (const bool afterCall : {false, true}) {
+                TempFolder dir, journals;
+                FillFolder(dir);
+                CrashingFileSystem fs;
+                fs.foldCase = foldCase;
+                fs.crashAt = crashAt;
+                fs.afterCall = afterCall;
+                try {
+                    JournalledPass(dir, kFiles, journals.path(), fs);
+                    passEnded = true;
+                    break;
+                } catch (const CrashingFileSystem::Crash &) { }
+                ++crashPoints;
+                const QStringList open = JournalNames(journals.path());
+                ASSERT_EQ(open.size(), 1);
+                ASSERT_TRUE(open[0].endsWith(u".open"));
+                QFile file(QDir(journals.path()).filePath(open[0]));
+                ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+                const QByteArray full = file.readAll();
+                file.close();
+                const qsizetype planEnd = full.indexOf("\nB\n") + 3;
 
-            // The folder as the crash left it, with every prefix of the journal that a power
-            // failure could leave behind (the plan is always whole: it is flushed first).
-            for (qsizetype length = planEnd; length <= full.size(); ++length) {
-                TempFolder copy, copyJournals;
-                for (const QByteArray &n : dir.Names())
-                    copy.AddFile(n, dir.Contents(n));
-                QByteArray text = full.left(length);
-                text.replace(dir.nativePath(), copy.nativePath());
-                QFile j(QDir(copyJournals.path()).filePath(open[0]));
-                ASSERT_TRUE(j.open(QIODevice::WriteOnly));
-                j.write(text);
-                j.close();
-                const RecoveryReport report = RecoverUnfinishedJournals(copyJournals.path(), SystemFileSystem());
-                const std::string title = std::string(foldCase ? "two steps, " : "one step, ") + "crash at call "
-                                          + std::to_string(crashAt) + (afterCall ? " after" : " before")
-                                          + ", journal of " + std::to_string(length) + " bytes";
-                ExpectSettled(copy, title);
-                EXPECT_EQ(report.leftAtTemp, 0) << title;
-                EXPECT_EQ(JournalNames(copyJournals.path()).value(0).endsWith(u".done"), true) << title;
-                ++prefixes;
+                // The folder as the crash left it, with every prefix of the journal that a power
+                // failure could leave behind (the plan is always whole: it is flushed first).
+                for (qsizetype length = planEnd; length <= full.size(); ++length) {
+                    TempFolder copy, copyJournals;
+                    for (const QByteArray &n : dir.Names())
+                        copy.AddFile(n, dir.Contents(n));
+                    QByteArray text = full.left(length);
+                    text.replace(dir.nativePath(), copy.nativePath());
+                    QFile j(QDir(copyJournals.path()).filePath(open[0]));
+                    ASSERT_TRUE(j.open(QIODevice::WriteOnly));
+                    j.write(text);
+                    j.close();
+                    const RecoveryReport report
+                        = RecoverUnfinishedJournals(copyJournals.path(), SystemFileSystem());
+                    const std::string title = std::string(foldCase ? "two steps, " : "one step, ")
+                                              + "crash at call " + std::to_string(crashAt)
+                                              + (afterCall ? " after" : " before") + ", journal of "
+                                              + std::to_string(length) + " bytes";
+                    ExpectSettled(copy, title);
+                    EXPECT_EQ(report.leftAtTemp, 0) << title;
+                    EXPECT_EQ(JournalNames(copyJournals.path()).value(0).endsWith(u".done"), true)
+                        << title;
+                    ++prefixes;
+                }
             }
+            if (passEnded)
+                break;
         }
-        if (passEnded)
-            break;
-    }
     EXPECT_GT(crashPoints, 14);
     EXPECT_GT(prefixes, 200);
 }
@@ -269,9 +285,9 @@ TEST(RenameJournal, RecoveryRecordsRenamesTheJournalMissedForUndo)
 {
     TempFolder dir, journals;
     dir.AddFile(QByteArray("ReadMe.txt"), "a"); // renamed, record lost
-    dir.AddFile(QByteArray("setup.EXE"), "b");  // never reached
-    const QList<JournalEntry> plan{{"readme.TXT", "readme.TXT.tmp", "ReadMe.txt"},
-                                   {"setup.EXE", "setup.EXE.tmp", "Setup.exe"}};
+    dir.AddFile(QByteArray("setup.EXE"), "b"); // never reached
+    const QList<JournalEntry> plan {{"readme.TXT", "readme.TXT.tmp", "ReadMe.txt"},
+                                    {"setup.EXE", "setup.EXE.tmp", "Setup.exe"}};
     QFile j(QDir(journals.path()).filePath(u"pass-0000000000001-0000001-0.open"_qs));
     ASSERT_TRUE(j.open(QIODevice::WriteOnly));
     j.write(JournalHeaderText(dir.nativePath(), plan));
@@ -281,24 +297,24 @@ TEST(RenameJournal, RecoveryRecordsRenamesTheJournalMissedForUndo)
     EXPECT_EQ(report.toNewName + report.toOldName + report.leftAtTemp, 0);
     const std::optional<JournalContents> last = ReadLastJournal(dir.path(), journals.path());
     ASSERT_TRUE(last.has_value());
-    EXPECT_EQ(last->states, (QList<StepState>{StepState::Renamed, StepState::Planned}));
+    EXPECT_EQ(last->states, (QList<StepState> {StepState::Renamed, StepState::Planned}));
     const UndoReport undo = UndoPass(*last, SystemFileSystem(), journals.path());
     EXPECT_EQ(undo.reversed, 1);
-    EXPECT_EQ(dir.Names(), (QList<QByteArray>{"readme.TXT", "setup.EXE"}));
+    EXPECT_EQ(dir.Names(), (QList<QByteArray> {"readme.TXT", "setup.EXE"}));
 }
 
 TEST(RenameJournal, RecoveryGoesToTheNewNameOrBackAndReplacesNothing)
 {
     TempFolder dir, journals;
     dir.AddFile(QByteArray("readme.TXT.tmp"), "a"); // in flight, new name free
-    dir.AddFile(QByteArray("setup.EXE.tmp"), "b");  // in flight, new name taken
+    dir.AddFile(QByteArray("setup.EXE.tmp"), "b"); // in flight, new name taken
     dir.AddFile(QByteArray("Setup.exe"), "other");
-    dir.AddFile(QByteArray("INSTALL..tmp"), "c");   // in flight, both names taken
+    dir.AddFile(QByteArray("INSTALL..tmp"), "c"); // in flight, both names taken
     dir.AddFile(QByteArray("Install"), "d1");
     dir.AddFile(QByteArray("INSTALL"), "d2");
-    const QList<JournalEntry> plan{{"readme.TXT", "readme.TXT.tmp", "ReadMe.txt"},
-                                   {"setup.EXE", "setup.EXE.tmp", "Setup.exe"},
-                                   {"INSTALL", "INSTALL..tmp", "Install"}};
+    const QList<JournalEntry> plan {{"readme.TXT", "readme.TXT.tmp", "ReadMe.txt"},
+                                    {"setup.EXE", "setup.EXE.tmp", "Setup.exe"},
+                                    {"INSTALL", "INSTALL..tmp", "Install"}};
     QFile j(QDir(journals.path()).filePath(u"pass-0000000000001-0000001-0.open"_qs));
     ASSERT_TRUE(j.open(QIODevice::WriteOnly));
     j.write(JournalHeaderText(dir.nativePath(), plan) + JournalRecordText(2, StepState::AtTemp));
@@ -327,20 +343,22 @@ TEST(RenameJournal, RecoveryGoesToTheNewNameOrBackAndReplacesNothing)
 // record is flushed, else by Finish, or when an unfinished journal is closed.
 TEST(RenameJournal, GatheredRecordsReachTheFile)
 {
-    const QList<JournalEntry> plan{{"a.TXT", "a.TXT.tmp", "a.txt"}, {"b.TXT", "b.TXT.tmp", "b.txt"}};
+    const QList<JournalEntry> plan {{"a.TXT", "a.TXT.tmp", "a.txt"},
+                                    {"b.TXT", "b.TXT.tmp", "b.txt"}};
     const auto states = [](const QString &journals) {
         const QString name = JournalNames(journals).value(0);
         QFile file(QDir(journals).filePath(name));
         EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << name.toStdString();
         const std::optional<JournalContents> contents = ParseJournal(file.readAll());
-        return contents ? contents->states : QList<StepState>{};
+        return contents ? contents->states : QList<StepState> {};
     };
-    const QList<StepState> recorded{StepState::Renamed, StepState::AtOld};
+    const QList<StepState> recorded {StepState::Renamed, StepState::AtOld};
     for (const bool finish : {false, true}) {
         for (const int interval : {0, kDefaultSyncIntervalMs}) {
             TempFolder dir, journals;
-            std::unique_ptr<RenameJournal> journal = RenameJournal::Begin(
-                SystemJournalStore(), journals.path(), dir.nativePath(), plan, false, nullptr, interval);
+            std::unique_ptr<RenameJournal> journal
+                = RenameJournal::Begin(SystemJournalStore(), journals.path(), dir.nativePath(),
+                                       plan, false, nullptr, interval);
             ASSERT_TRUE(journal);
             journal->Record(0, StepState::AtTemp);
             journal->Record(0, StepState::Renamed);
@@ -353,7 +371,8 @@ TEST(RenameJournal, GatheredRecordsReachTheFile)
                 EXPECT_TRUE(journal->Finish());
             }
             journal.reset();
-            EXPECT_EQ(states(journals.path()), recorded) << "finish " << finish << ", interval " << interval;
+            EXPECT_EQ(states(journals.path()), recorded)
+                << "finish " << finish << ", interval " << interval;
             EXPECT_EQ(JournalNames(journals.path()).value(0).endsWith(u".done"), finish);
         }
     }
@@ -363,22 +382,25 @@ TEST(RenameJournal, RecoveryLeavesLiveAndUnreachableJournals)
 {
     TempFolder dir, journals;
     dir.AddFile(QByteArray("readme.TXT.tmp"));
-    const QList<JournalEntry> plan{{"readme.TXT", "readme.TXT.tmp", "ReadMe.txt"}};
+    const QList<JournalEntry> plan {{"readme.TXT", "readme.TXT.tmp", "ReadMe.txt"}};
     QString error;
-    std::unique_ptr<RenameJournal> live
-        = RenameJournal::Begin(SystemJournalStore(), journals.path(), dir.nativePath(), plan, false, &error);
+    std::unique_ptr<RenameJournal> live = RenameJournal::Begin(
+        SystemJournalStore(), journals.path(), dir.nativePath(), plan, false, &error);
     ASSERT_TRUE(live) << error.toStdString();
     RecoveryReport report = RecoverUnfinishedJournals(journals.path(), SystemFileSystem());
     EXPECT_EQ(report.inUse, 1);
-    EXPECT_EQ(dir.Names(), QList<QByteArray>{"readme.TXT.tmp"}); // the running pass's own file
-    live.reset();                                                 // the pass dies
+    EXPECT_EQ(dir.Names(), QList<QByteArray> {"readme.TXT.tmp"}); // the running pass's own file
+    live.reset(); // the pass dies
 
     // Before a scan of another folder nothing happens; before one of this folder it is settled.
-    EXPECT_EQ(RecoverUnfinishedJournals(journals.path(), SystemFileSystem(), u"/elsewhere/"_qs).journals, 0);
-    EXPECT_EQ(RecoverUnfinishedJournals(journals.path(), SystemFileSystem(), dir.path()).toNewName, 1);
+    EXPECT_EQ(
+        RecoverUnfinishedJournals(journals.path(), SystemFileSystem(), u"/elsewhere/"_qs).journals,
+        0);
+    EXPECT_EQ(RecoverUnfinishedJournals(journals.path(), SystemFileSystem(), dir.path()).toNewName,
+              1);
 
-    std::unique_ptr<RenameJournal> gone
-        = RenameJournal::Begin(SystemJournalStore(), journals.path(), "/no/such/folder/", plan, false, &error);
+    std::unique_ptr<RenameJournal> gone = RenameJournal::Begin(
+        SystemJournalStore(), journals.path(), "/no/such/folder/", plan, false, &error);
     ASSERT_TRUE(gone);
     gone.reset();
     report = RecoverUnfinishedJournals(journals.path(), SystemFileSystem());
@@ -398,7 +420,8 @@ TEST(RenameJournal, UndoReversesAFinishedPass)
     ASSERT_TRUE(journal);
     const UndoReport report = UndoPass(*journal, SystemFileSystem(), journals.path());
     EXPECT_TRUE(report.journalError.isEmpty());
-    EXPECT_EQ(report.reversed, 3); // readme.TXT, setup.EXE, x.DOC (one step: its taken temporary name is not needed)
+    EXPECT_EQ(report.reversed,
+              3); // readme.TXT, setup.EXE, x.DOC (one step: its taken temporary name is not needed)
     ASSERT_EQ(report.notReversed.size(), 1);
     EXPECT_TRUE(report.notReversed[0].startsWith(u"«Install»"));
     EXPECT_EQ(dir.Contents("readme.TXT"), "data:readme.TXT");
@@ -415,7 +438,8 @@ TEST(RenameJournal, UndoReversesAFinishedPass)
 class MeddlingFileSystem : public test::ForwardingFileSystem
 {
 public:
-    int RenameNoReplace(const QByteArray &folder, const QByteArray &from, const QByteArray &to) override
+    int RenameNoReplace(const QByteArray &folder, const QByteArray &from,
+                        const QByteArray &to) override
     {
         if (meddle && from == when)
             meddle(folder), meddle = nullptr;
@@ -428,7 +452,8 @@ public:
 TEST(RenameJournal, FilesThatVanishOrAppearDuringThePass)
 {
     const auto remove = [](const char *name) {
-        return [name](const QByteArray &folder) { ::unlink(QByteArray(folder + name).constData()); };
+        return
+            [name](const QByteArray &folder) { ::unlink(QByteArray(folder + name).constData()); };
     };
     const auto create = [](const char *name) {
         return [name](const QByteArray &folder) {
@@ -437,8 +462,7 @@ TEST(RenameJournal, FilesThatVanishOrAppearDuringThePass)
             f.write("theirs");
         };
     };
-    struct Case
-    {
+    struct Case {
         const char *title;
         QByteArray when; // the rename call before which the folder changes
         std::function<void(const QByteArray &)> meddle;
@@ -446,13 +470,30 @@ TEST(RenameJournal, FilesThatVanishOrAppearDuringThePass)
         StepState state; // what the journal holds for setup.EXE
     };
     const Case cases[] = {
-        {"gone before the first step", "setup.EXE", remove("setup.EXE"), {"ReadMe.txt"}, StepState::AtOld},
-        {"temporary name taken", "setup.EXE", create("setup.EXE.tmp"),
-         {"ReadMe.txt", "setup.EXE", "setup.EXE.tmp"}, StepState::AtOld},
-        {"new name taken between the steps", "setup.EXE.tmp", create("Setup.exe"),
-         {"ReadMe.txt", "Setup.exe", "setup.EXE"}, StepState::AtOld},
-        {"gone between the steps", "setup.EXE.tmp", remove("setup.EXE.tmp"), {"ReadMe.txt"}, StepState::AtOld},
-        {"an unlisted file appears", "setup.EXE", create("NEW.TXT"), {"NEW.TXT", "ReadMe.txt", "Setup.exe"},
+        {"gone before the first step",
+         "setup.EXE",
+         remove("setup.EXE"),
+         {"ReadMe.txt"},
+         StepState::AtOld},
+        {"temporary name taken",
+         "setup.EXE",
+         create("setup.EXE.tmp"),
+         {"ReadMe.txt", "setup.EXE", "setup.EXE.tmp"},
+         StepState::AtOld},
+        {"new name taken between the steps",
+         "setup.EXE.tmp",
+         create("Setup.exe"),
+         {"ReadMe.txt", "Setup.exe", "setup.EXE"},
+         StepState::AtOld},
+        {"gone between the steps",
+         "setup.EXE.tmp",
+         remove("setup.EXE.tmp"),
+         {"ReadMe.txt"},
+         StepState::AtOld},
+        {"an unlisted file appears",
+         "setup.EXE",
+         create("NEW.TXT"),
+         {"NEW.TXT", "ReadMe.txt", "Setup.exe"},
          StepState::Renamed},
     };
     for (const Case &c : cases) {
@@ -463,7 +504,8 @@ TEST(RenameJournal, FilesThatVanishOrAppearDuringThePass)
         fs.foldCase = true; // the two steps give other programs their moment
         fs.when = c.when;
         fs.meddle = c.meddle;
-        const PassReport report = JournalledPass(dir, {"readme.TXT", "setup.EXE"}, journals.path(), fs);
+        const PassReport report
+            = JournalledPass(dir, {"readme.TXT", "setup.EXE"}, journals.path(), fs);
         EXPECT_EQ(dir.Names(), c.after) << c.title;
         EXPECT_EQ(dir.Contents("ReadMe.txt"), "data:readme.TXT") << c.title;
         EXPECT_EQ(report.failed, c.state == StepState::Renamed ? 0 : 1) << c.title;
@@ -472,7 +514,8 @@ TEST(RenameJournal, FilesThatVanishOrAppearDuringThePass)
         EXPECT_EQ(journal->states.value(1), c.state) << c.title;
         // A finished journal is never recovered: whatever is under a temporary name now is not
         // the pass's.
-        EXPECT_EQ(RecoverUnfinishedJournals(journals.path(), SystemFileSystem()).journals, 0) << c.title;
+        EXPECT_EQ(RecoverUnfinishedJournals(journals.path(), SystemFileSystem()).journals, 0)
+            << c.title;
         EXPECT_EQ(dir.Names(), c.after) << c.title;
     }
 }
@@ -487,7 +530,8 @@ TEST(RenameJournal, KeepsTheNewestTenFinishedJournals)
     }
     const QStringList names = JournalNames(journals.path());
     EXPECT_EQ(names.size(), kKeptJournals);
-    EXPECT_EQ(ReadLastJournal(dir.path(), journals.path())->entries.value(0).oldName, "readme11.TXT");
+    EXPECT_EQ(ReadLastJournal(dir.path(), journals.path())->entries.value(0).oldName,
+              "readme11.TXT");
 }
 
 TEST(RenameJournal, APassWithoutAWritableJournalStillRenames)

@@ -21,8 +21,7 @@ using test::U;
 
 using test::BuiltinDictionaries;
 
-struct TitleHooks : RenamePassHooks
-{
+struct TitleHooks : RenamePassHooks {
     void BeforeItem(int, int, const QString &title) override { titles << title; }
     QStringList titles;
 };
@@ -31,7 +30,8 @@ struct TitleHooks : RenamePassHooks
 class RecordingFileSystem : public test::ForwardingFileSystem
 {
 public:
-    int RenameNoReplace(const QByteArray &folder, const QByteArray &from, const QByteArray &to) override
+    int RenameNoReplace(const QByteArray &folder, const QByteArray &from,
+                        const QByteArray &to) override
     {
         calls << QString::fromUtf8(from + " -> " + to);
         if (fail && fail(from, to))
@@ -39,7 +39,8 @@ public:
         if (keepOldSpelling && from.endsWith(".tmp")) {
             // Reports success for the case-only step but puts the old spelling back.
             const QByteArray old = from.chopped(4);
-            return ForwardingFileSystem::RenameNoReplace(folder, from, old.endsWith("..") ? old.chopped(1) : old);
+            return ForwardingFileSystem::RenameNoReplace(folder, from,
+                                                         old.endsWith("..") ? old.chopped(1) : old);
         }
         return ForwardingFileSystem::RenameNoReplace(folder, from, to);
     }
@@ -64,8 +65,7 @@ PassReport Pass(const TempFolder &dir, FileListModel &model, FileSystem &fs)
 
 TEST(RenamePass, WorkedExamples)
 {
-    struct Row
-    {
+    struct Row {
         const char *file;
         const char *newFile;
         const char *caption;
@@ -126,9 +126,9 @@ TEST(FileSystem, HeldFolderRenames)
         EXPECT_EQ(fs.RenameNoReplace(other.nativePath(), "b.TXT", "b.txt"), 0);
     }
     EXPECT_EQ(fs.RenameNoReplace(held.nativePath(), "a.txt", "A.txt"), 0);
-    EXPECT_EQ(held.Names(), (QList<QByteArray>{"A.txt", "taken.txt"}));
+    EXPECT_EQ(held.Names(), (QList<QByteArray> {"A.txt", "taken.txt"}));
     EXPECT_EQ(held.Contents("taken.txt"), "t");
-    EXPECT_EQ(other.Names(), QList<QByteArray>{"b.txt"});
+    EXPECT_EQ(other.Names(), QList<QByteArray> {"b.txt"});
 }
 
 TEST(RenamePass, RenamesThroughTheTemporaryNameOnlyWhenNeeded)
@@ -141,8 +141,9 @@ TEST(RenamePass, RenamesThroughTheTemporaryNameOnlyWhenNeeded)
     RecordingFileSystem fs;
     fs.foldCase = true; // as on a file system that folds case: two steps
     Pass(dir, model, fs);
-    EXPECT_EQ(fs.calls, (QStringList{u"ReadMe.TXT -> ReadMe.TXT.tmp"_qs, u"ReadMe.TXT.tmp -> ReadMe.txt"_qs,
-                                     u"README -> README..tmp"_qs, u"README..tmp -> ReadMe"_qs}));
+    EXPECT_EQ(fs.calls,
+              (QStringList {u"ReadMe.TXT -> ReadMe.TXT.tmp"_qs, u"ReadMe.TXT.tmp -> ReadMe.txt"_qs,
+                            u"README -> README..tmp"_qs, u"README..tmp -> ReadMe"_qs}));
     // Rule 1 shows the row's spelling and empties the extension even without a rename.
     EXPECT_EQ(model.at(3).caption, u"Read.Me");
     EXPECT_EQ(model.at(3).extension, u"");
@@ -188,7 +189,7 @@ TEST(RenamePass, EditedCaptions)
     model.SetItem(0, a);
     model.SetItem(1, b);
     Pass(dir, model, SystemFileSystem());
-    EXPECT_EQ(dir.Names(), (QList<QByteArray>{"ReadMe.txt", "mytool.txt"}));
+    EXPECT_EQ(dir.Names(), (QList<QByteArray> {"ReadMe.txt", "mytool.txt"}));
 }
 
 TEST(RenamePass, ShtmlAndDotFiles)
@@ -199,7 +200,8 @@ TEST(RenamePass, ShtmlAndDotFiles)
     FileListModel model;
     Fill(model, {".HTACCESS", "FOO.SHTML.RU", "x.TXT", "INDEX.SHTML"});
     Pass(dir, model, SystemFileSystem());
-    EXPECT_EQ(dir.Names(), (QList<QByteArray>{".htaccess", "FOO.shtml.ru", "Index.shtml", "x.txt"}));
+    EXPECT_EQ(dir.Names(),
+              (QList<QByteArray> {".htaccess", "FOO.shtml.ru", "Index.shtml", "x.txt"}));
     EXPECT_EQ(model.at(0).state, ItemState::Recognised);
     EXPECT_EQ(model.at(0).caption, u"");
     EXPECT_EQ(model.at(2).caption, u"x"); // a one-letter core: the caption shows the disk's letters
@@ -213,36 +215,44 @@ TEST(RenamePass, ProgressTitles)
             t << ProgressTitle(u"/f/"_qs, i, count);
         return t;
     };
-    EXPECT_EQ(percents(8), (QStringList{u"Переименование /f/ (0%)"_qs, u"Переименование /f/ (12%)"_qs,
-                                        u"Переименование /f/ (25%)"_qs, u"Переименование /f/ (38%)"_qs,
-                                        u"Переименование /f/ (50%)"_qs, u"Переименование /f/ (62%)"_qs,
-                                        u"Переименование /f/ (75%)"_qs, u"Переименование /f/ (88%)"_qs}));
-    EXPECT_EQ(percents(3), (QStringList{u"Переименование /f/ (0%)"_qs, u"Переименование /f/ (33%)"_qs,
-                                        u"Переименование /f/ (67%)"_qs}));
-    EXPECT_EQ(percents(1), QStringList{u"Переименование /f/ (0%)"_qs});
+    EXPECT_EQ(percents(8),
+              (QStringList {u"Переименование /f/ (0%)"_qs, u"Переименование /f/ (12%)"_qs,
+                            u"Переименование /f/ (25%)"_qs, u"Переименование /f/ (38%)"_qs,
+                            u"Переименование /f/ (50%)"_qs, u"Переименование /f/ (62%)"_qs,
+                            u"Переименование /f/ (75%)"_qs, u"Переименование /f/ (88%)"_qs}));
+    EXPECT_EQ(percents(3),
+              (QStringList {u"Переименование /f/ (0%)"_qs, u"Переименование /f/ (33%)"_qs,
+                            u"Переименование /f/ (67%)"_qs}));
+    EXPECT_EQ(percents(1), QStringList {u"Переименование /f/ (0%)"_qs});
 }
 
 // Each fault leaves every file with its contents, and shows the failure on the item.
 TEST(RenamePass, FaultsLoseNothingAndAreShown)
 {
-    struct Case
-    {
+    struct Case {
         const char *title;
-        QList<QByteArray> files;     // on disk before
-        QList<QByteArray> listed;    // the items
+        QList<QByteArray> files; // on disk before
+        QList<QByteArray> listed; // the items
         std::function<void(RecordingFileSystem &, const TempFolder &)> arrange;
-        QList<QByteArray> expected;  // on disk after
+        QList<QByteArray> expected; // on disk after
     };
     const QByteArray longName = QByteArray(251, 'a') + ".TXT"; // 255 bytes: ".tmp" is too long
     const Case cases[] = {
         {"target taken by another file",
-         {"readme.TXT", "ReadMe.txt"}, {"readme.TXT"}, nullptr, {"ReadMe.txt", "readme.TXT"}},
+         {"readme.TXT", "ReadMe.txt"},
+         {"readme.TXT"},
+         nullptr,
+         {"ReadMe.txt", "readme.TXT"}},
         {"temporary name taken",
-         {"readme.TXT", "readme.TXT.tmp"}, {"readme.TXT"}, nullptr, {"readme.TXT", "readme.TXT.tmp"}},
+         {"readme.TXT", "readme.TXT.tmp"},
+         {"readme.TXT"},
+         nullptr,
+         {"readme.TXT", "readme.TXT.tmp"}},
         {"file gone since the scan", {}, {"readme.TXT"}, nullptr, {}},
         {"name too long for the temporary name", {longName}, {longName}, nullptr, {longName}},
         {"second step fails: back under the old name",
-         {"readme.TXT"}, {"readme.TXT"},
+         {"readme.TXT"},
+         {"readme.TXT"},
          [](RecordingFileSystem &fs, const TempFolder &) {
              fs.fail = [](const QByteArray &from, const QByteArray &to) {
                  return from.endsWith(".tmp") && !to.endsWith("TXT");
@@ -250,14 +260,16 @@ TEST(RenamePass, FaultsLoseNothingAndAreShown)
          },
          {"readme.TXT"}},
         {"no write permission",
-         {"readme.TXT"}, {"readme.TXT"},
+         {"readme.TXT"},
+         {"readme.TXT"},
          [](RecordingFileSystem &fs, const TempFolder &) {
              fs.fail = [](const QByteArray &, const QByteArray &) { return true; };
              fs.failWith = EACCES;
          },
          {"readme.TXT"}},
         {"success reported, old spelling kept",
-         {"readme.TXT"}, {"readme.TXT"},
+         {"readme.TXT"},
+         {"readme.TXT"},
          [](RecordingFileSystem &fs, const TempFolder &) { fs.keepOldSpelling = true; },
          {"readme.TXT"}},
     };
@@ -278,7 +290,8 @@ TEST(RenamePass, FaultsLoseNothingAndAreShown)
         EXPECT_EQ(report.failed, 1) << c.title;
         EXPECT_EQ(model.at(0).state, ItemState::NotRenamed) << c.title;
         EXPECT_FALSE(model.at(0).failure.isEmpty()) << c.title;
-        EXPECT_EQ(model.at(0).caption + u'.' + model.at(0).extension, QString::fromUtf8(model.at(0).diskName))
+        EXPECT_EQ(model.at(0).caption + u'.' + model.at(0).extension,
+                  QString::fromUtf8(model.at(0).diskName))
             << c.title << ": the item shows its name on disk";
         EXPECT_TRUE(FailureMessage(report).startsWith(U("Не удалось переименовать файлов: 1.")));
     }
@@ -289,8 +302,7 @@ TEST(RenamePass, FaultsLoseNothingAndAreShown)
 TEST(RenamePass, RenamesInOneStepWhereTheFolderTellsCaseApart)
 {
     const QByteArray longName = QByteArray(251, 'a') + ".TXT"; // no room for ".tmp"
-    struct Case
-    {
+    struct Case {
         const char *title;
         QList<QByteArray> files;
         QList<QByteArray> listed;
@@ -298,11 +310,21 @@ TEST(RenamePass, RenamesInOneStepWhereTheFolderTellsCaseApart)
         int failed;
     };
     const Case cases[] = {
-        {"plain renames", {"ReadMe.TXT", "README"}, {"ReadMe.TXT", "README"}, {"ReadMe", "ReadMe.txt"}, 0},
-        {"new name taken by another file", {"readme.TXT", "ReadMe.txt"}, {"readme.TXT"},
-         {"ReadMe.txt", "readme.TXT"}, 1},
-        {"temporary name taken", {"readme.TXT", "readme.TXT.tmp"}, {"readme.TXT"},
-         {"ReadMe.txt", "readme.TXT.tmp"}, 0},
+        {"plain renames",
+         {"ReadMe.TXT", "README"},
+         {"ReadMe.TXT", "README"},
+         {"ReadMe", "ReadMe.txt"},
+         0},
+        {"new name taken by another file",
+         {"readme.TXT", "ReadMe.txt"},
+         {"readme.TXT"},
+         {"ReadMe.txt", "readme.TXT"},
+         1},
+        {"temporary name taken",
+         {"readme.TXT", "readme.TXT.tmp"},
+         {"readme.TXT"},
+         {"ReadMe.txt", "readme.TXT.tmp"},
+         0},
         {"a 255-byte name", {longName}, {longName}, {QByteArray(251, 'a') + ".txt"}, 0},
         {"file gone since the scan", {}, {"readme.TXT"}, {}, 1},
     };
@@ -316,8 +338,10 @@ TEST(RenamePass, RenamesInOneStepWhereTheFolderTellsCaseApart)
         const PassReport report = Pass(dir, model, fs);
         EXPECT_EQ(dir.Names(), c.expected) << c.title;
         EXPECT_EQ(report.failed, c.failed) << c.title;
-        if (!c.files.isEmpty()) { // with no file to look at, the pass cannot tell and takes two steps
-            EXPECT_EQ(fs.calls.filter(u".tmp"_qs).size(), 0) << c.title << ": " << fs.calls.join(u", ").toStdString();
+        if (!c.files
+                 .isEmpty()) { // with no file to look at, the pass cannot tell and takes two steps
+            EXPECT_EQ(fs.calls.filter(u".tmp"_qs).size(), 0)
+                << c.title << ": " << fs.calls.join(u", ").toStdString();
         }
         EXPECT_LE(fs.calls.size(), c.listed.size()) << c.title << ": one call per file";
     }
@@ -366,7 +390,8 @@ TEST(RenamePass, RefusesRenamesThatChangeMoreThanCase)
 {
     FileItem item = MakeFileItem("readme.txt");
     EXPECT_TRUE(RefusalReason(item, u"ReadMe.txt"_qs).isEmpty());
-    for (const QString &bad : {u"Read_Me.txt"_qs, u"../readme.txt"_qs, u"readme.txt/"_qs, u"."_qs, u""_qs})
+    for (const QString &bad :
+         {u"Read_Me.txt"_qs, u"../readme.txt"_qs, u"readme.txt/"_qs, u"."_qs, u""_qs})
         EXPECT_FALSE(RefusalReason(item, bad).isEmpty()) << bad.toStdString();
     const FileItem notText = MakeFileItem(QByteArray("caf\xE9.TXT"));
     EXPECT_FALSE(RefusalReason(notText, u"caf\uFFFD.txt"_qs).isEmpty());

@@ -11,8 +11,7 @@ using test::U;
 
 TEST(TextRules, SplitFileName)
 {
-    struct Row
-    {
+    struct Row {
         const char *fileName;
         const char *namePart;
         const char *extension;
@@ -37,8 +36,7 @@ TEST(TextRules, SplitFileName)
 
 TEST(TextRules, ExtractNameCore)
 {
-    struct Row
-    {
+    struct Row {
         const char *namePart;
         const char *core;
     };
@@ -71,15 +69,19 @@ TEST(TextRules, ExtractNameCore)
 
 TEST(TextRules, NormalizeShtmlTail)
 {
-    struct Row
-    {
+    struct Row {
         const char *text;
         const char *result;
     };
     const Row rows[] = {
-        {"Index.SHTML", "Index.shtml"}, {"-1.Shtml", "-1.shtml"}, {".ShTmL", ".shtml"},
-        {"page.HTML", "page.HTML"},     {"SHTML", "SHTML"},       {"Indexshtml", "Indexshtml"},
-        {"", ""},                       {"A.SHTML.SHTML", "A.SHTML.shtml"},
+        {"Index.SHTML", "Index.shtml"},
+        {"-1.Shtml", "-1.shtml"},
+        {".ShTmL", ".shtml"},
+        {"page.HTML", "page.HTML"},
+        {"SHTML", "SHTML"},
+        {"Indexshtml", "Indexshtml"},
+        {"", ""},
+        {"A.SHTML.SHTML", "A.SHTML.shtml"},
     };
     for (const Row &r : rows)
         EXPECT_EQ(NormalizeShtmlTail(U(r.text)), U(r.result)) << r.text;
@@ -87,8 +89,7 @@ TEST(TextRules, NormalizeShtmlTail)
 
 TEST(TextRules, SplitNamePart)
 {
-    struct Row
-    {
+    struct Row {
         const char *namePart;
         const char *prefix;
         const char *core;
@@ -113,8 +114,7 @@ TEST(TextRules, SplitNamePart)
 
 TEST(TextRules, CaseFormsAndCasedCharacters)
 {
-    struct Row
-    {
+    struct Row {
         const char *text;
         const char *upper;
         const char *lower;

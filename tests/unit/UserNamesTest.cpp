@@ -33,8 +33,7 @@ public:
 };
 
 // One start of the program against a user name file in a temporary folder.
-struct Start
-{
+struct Start {
     explicit Start(const QString &filePath)
     {
         mustEnd = PrepareDictionaries(dictionaries, prompt,
@@ -47,43 +46,91 @@ struct Start
 
 TEST(UserNames, SaveAndLoadFollowTheFileRules)
 {
-    struct Case
-    {
+    struct Case {
         const char *title;
         bool fileExists;
         QByteArray before;
         QStringList addFull;
         QStringList addNames;
-        QStringList loadedFull;  // the user lists after loading
+        QStringList loadedFull; // the user lists after loading
         QStringList loadedNames;
         QByteArray after; // the file after the save; empty: no file
     };
     const Case cases[] = {
         {"no file and nothing added: no file", false, {}, {}, {}, {}, {}, {}},
-        {"one name added: only NAMES", false, {}, {}, {u"Quuxit"_qs}, {}, {},
+        {"one name added: only NAMES",
+         false,
+         {},
+         {},
+         {u"Quuxit"_qs},
+         {},
+         {},
          "[NAMES]\n0=Quuxit\n"},
-        {"keys out of sequence and a word are renumbered in collation order", true,
-         "[NAMES]\n7=Zorblax\nword=Quuxit\n", {}, {}, {}, {u"Quuxit"_qs, u"Zorblax"_qs},
+        {"keys out of sequence and a word are renumbered in collation order",
+         true,
+         "[NAMES]\n7=Zorblax\nword=Quuxit\n",
+         {},
+         {},
+         {},
+         {u"Quuxit"_qs, u"Zorblax"_qs},
          "[NAMES]\n0=Quuxit\n1=Zorblax\n"},
-        {"a name holding = survives", true, "[NAMES]\n0=Ab=Cd\n", {}, {}, {},
-         {u"Ab=Cd"_qs}, "[NAMES]\n0=Ab=Cd\n"},
-        {"a file with only NAME.EXT gets NAMES", true, "[NAME.EXT]\n0=My.Quux\n", {},
-         {u"Zorblax"_qs}, {u"My.Quux"_qs}, {}, "[NAME.EXT]\n0=My.Quux\n[NAMES]\n0=Zorblax\n"},
-        {"other sections, comments and blank lines come through", true,
+        {"a name holding = survives",
+         true,
+         "[NAMES]\n0=Ab=Cd\n",
+         {},
+         {},
+         {},
+         {u"Ab=Cd"_qs},
+         "[NAMES]\n0=Ab=Cd\n"},
+        {"a file with only NAME.EXT gets NAMES",
+         true,
+         "[NAME.EXT]\n0=My.Quux\n",
+         {},
+         {u"Zorblax"_qs},
+         {u"My.Quux"_qs},
+         {},
+         "[NAME.EXT]\n0=My.Quux\n[NAMES]\n0=Zorblax\n"},
+        {"other sections, comments and blank lines come through",
+         true,
          "; mine\n\n[Other]\n a = b \n;c\n\n[NAMES]\n0=Quuxit\n\n[More]\nx=1",
-         {u"Ab.Cd"_qs}, {}, {}, {u"Quuxit"_qs},
+         {u"Ab.Cd"_qs},
+         {},
+         {},
+         {u"Quuxit"_qs},
          "; mine\n\n[Other]\n a = b \n;c\n\n[NAMES]\n0=Quuxit\n\n[More]\nx=1\n"
          "[NAME.EXT]\n0=Ab.Cd\n"},
-        {"the same name in both sections loads into both", true,
-         "[NAME.EXT]\n0=Quuxit\n[NAMES]\n0=Quuxit\n", {}, {}, {u"Quuxit"_qs}, {u"Quuxit"_qs},
+        {"the same name in both sections loads into both",
+         true,
+         "[NAME.EXT]\n0=Quuxit\n[NAMES]\n0=Quuxit\n",
+         {},
+         {},
+         {u"Quuxit"_qs},
+         {u"Quuxit"_qs},
          "[NAME.EXT]\n0=Quuxit\n[NAMES]\n0=Quuxit\n"},
-        {"the section of an empty list is removed, its blank line stays", true,
-         "[NAME.EXT]\n\n[NAMES]\n0=Quuxit\n", {}, {}, {}, {u"Quuxit"_qs},
+        {"the section of an empty list is removed, its blank line stays",
+         true,
+         "[NAME.EXT]\n\n[NAMES]\n0=Quuxit\n",
+         {},
+         {},
+         {},
+         {u"Quuxit"_qs},
          "\n[NAMES]\n0=Quuxit\n"},
-        {"nothing to save leaves the file as it is", true, "[Other]\nx=1", {}, {}, {}, {},
+        {"nothing to save leaves the file as it is",
+         true,
+         "[Other]\nx=1",
+         {},
+         {},
+         {},
+         {},
          "[Other]\nx=1"},
-        {"section names in any case", true, "[names]\n0=Quuxit\n", {}, {u"Zorblax"_qs}, {},
-         {u"Quuxit"_qs}, "[names]\n0=Quuxit\n1=Zorblax\n"},
+        {"section names in any case",
+         true,
+         "[names]\n0=Quuxit\n",
+         {},
+         {u"Zorblax"_qs},
+         {},
+         {u"Quuxit"_qs},
+         "[names]\n0=Quuxit\n1=Zorblax\n"},
     };
     for (const Case &c : cases) {
         TempFolder folder;
@@ -104,7 +151,7 @@ TEST(UserNames, SaveAndLoadFollowTheFileRules)
             EXPECT_TRUE(folder.Names().isEmpty()) << c.title;
         } else {
             EXPECT_EQ(folder.Contents("Vorlant.ini"), c.after) << c.title;
-            EXPECT_EQ(folder.Names(), QList<QByteArray>{"Vorlant.ini"}) << c.title;
+            EXPECT_EQ(folder.Names(), QList<QByteArray> {"Vorlant.ini"}) << c.title;
         }
     }
 }
@@ -147,8 +194,9 @@ TEST(UserNames, Windows1251FileWithCrLfLoads)
     Start start(path);
     EXPECT_FALSE(start.mustEnd) << start.prompt.messages.value(0).toStdString();
     EXPECT_EQ(start.dictionaries.full.UserList(),
-              (QStringList{u"Read.Me.Twice"_qs, U("Отчёт.Квартал")}));
-    EXPECT_EQ(start.dictionaries.names.UserList(), (QStringList{U("Ёжик"), U("Мир"), U("Привет")}));
+              (QStringList {u"Read.Me.Twice"_qs, U("Отчёт.Квартал")}));
+    EXPECT_EQ(start.dictionaries.names.UserList(),
+              (QStringList {U("Ёжик"), U("Мир"), U("Привет")}));
     EXPECT_GE(start.dictionaries.names.FindName(U("ПРИВЕТ")), 0);
 
     // Saved as UTF-8 with the file's own line ends, and the same names come back.
@@ -198,7 +246,7 @@ public:
     }
 
 private:
-    rlimit old_{};
+    rlimit old_ {};
     void (*oldHandler_)(int) = nullptr;
 };
 
@@ -221,7 +269,7 @@ TEST(UserNames, FailedSaveLeavesTheOldFileWholeAndCanBeRetried)
         }
     }
     EXPECT_EQ(folder.Contents("Vorlant.ini"), old);
-    EXPECT_EQ(folder.Names(), QList<QByteArray>{"Vorlant.ini"}); // no temporary file left behind
+    EXPECT_EQ(folder.Names(), QList<QByteArray> {"Vorlant.ini"}); // no temporary file left behind
     SaveUserNames(start.dictionaries, path); // closing again runs the whole save again
     Start again(path);
     EXPECT_EQ(again.dictionaries.names.UserList().size(), 101);
@@ -236,7 +284,7 @@ TEST(UserNames, SaveCreatesTheConfigFolder)
     d.full.AddName(u"Ab.Cd"_qs);
     SaveUserNames(d, path);
     Start start(path);
-    EXPECT_EQ(start.dictionaries.full.UserList(), QStringList{u"Ab.Cd"_qs});
+    EXPECT_EQ(start.dictionaries.full.UserList(), QStringList {u"Ab.Cd"_qs});
 }
 
 TEST(UserNames, NamesWithLineBreaksAreLeftOutAndTheRestNumberedWithoutGaps)
@@ -289,7 +337,7 @@ TEST(UserNames, CommentsInTheNamesSectionAndEveryOtherSectionSurviveASave)
                    "[NAMES]\r\n; names I use at work\r\n0=Zork\r\n\r\n" + other);
     const QString path = folder.path() + u"Vorlant.ini";
     Start start(path);
-    EXPECT_EQ(start.dictionaries.names.UserList(), QStringList{u"Zork"_qs});
+    EXPECT_EQ(start.dictionaries.names.UserList(), QStringList {u"Zork"_qs});
     start.dictionaries.names.AddName(u"Aqwizt"_qs);
     SaveUserNames(start.dictionaries, path);
     EXPECT_EQ(folder.Contents("Vorlant.ini"),
@@ -311,7 +359,7 @@ TEST(UserNames, ASaveKeepsTheNamesAnotherCopySavedMeanwhile)
     SaveUserNames(second.dictionaries, path);
     EXPECT_EQ(folder.Contents("Vorlant.ini"),
               "[NAMES]\n0=AQWIZT\n1=Quuxly\n2=Zork\n[NAME.EXT]\n0=Read.Me.First\n");
-    EXPECT_EQ(folder.Names(), QList<QByteArray>{"Vorlant.ini"}); // no lock file left behind
+    EXPECT_EQ(folder.Names(), QList<QByteArray> {"Vorlant.ini"}); // no lock file left behind
 }
 
 } // namespace

@@ -16,12 +16,13 @@ using test::U;
 // The ten fields in the record's order, for comparing whole records.
 QStringList Fields(const TVersionInfo &i)
 {
-    return { i.CompanyName, i.LegalTrademarks, i.LegalCopyright, i.ProductName, i.ProductVersion,
-        i.FileDescription, i.FileVersion, i.InternalName, i.OriginalFilename, i.Comments };
+    return {i.CompanyName,      i.LegalTrademarks, i.LegalCopyright, i.ProductName,
+            i.ProductVersion,   i.FileDescription, i.FileVersion,    i.InternalName,
+            i.OriginalFilename, i.Comments};
 }
 
 const QStringList kDefaults
-    = { {}, {}, {}, {}, QStringLiteral("1.0.0.0"), {}, QStringLiteral("1.0.0.0"), {}, {}, {} };
+    = {{}, {}, {}, {}, QStringLiteral("1.0.0.0"), {}, QStringLiteral("1.0.0.0"), {}, {}, {}};
 
 class VersionInfoTest : public ::testing::Test
 {
@@ -64,15 +65,15 @@ TEST_F(VersionInfoTest, CompiledInDataHoldsAllTenKeys)
         << info.FileVersion.toStdString();
     EXPECT_EQ(QueryVersionValue(data::VersionData(), u"\\FileVersion"), info.FileVersion);
     EXPECT_EQ(QueryVersionValue(data::VersionData(), u"\\ProductVersion"), info.FileVersion);
-    EXPECT_EQ(
-        QueryVersionValue(data::VersionData(), u"\\VarFileInfo\\Translation"), U("0x0419 0x04E3"));
+    EXPECT_EQ(QueryVersionValue(data::VersionData(), u"\\VarFileInfo\\Translation"),
+              U("0x0419 0x04E3"));
     EXPECT_EQ(ProgramVersion(), info.FileVersion);
 }
 
 TEST_F(VersionInfoTest, DefaultsWhenThereIsNoVersionData)
 {
-    for (const std::optional<QByteArray> &data : { std::optional<QByteArray>(), // none at all
-             std::optional<QByteArray>(QByteArray()) }) {
+    for (const std::optional<QByteArray> &data : {std::optional<QByteArray>(), // none at all
+                                                  std::optional<QByteArray>(QByteArray())}) {
         UseData(data);
         EXPECT_EQ(Fields(Read()), kDefaults);
         EXPECT_EQ(ProgramVersion(), U("1.0.0.0"));
@@ -116,17 +117,17 @@ TEST(QueryVersionValue, ReadsTheValueAtAPath)
         std::optional<QString> value;
     };
     const Case cases[] = {
-        { u"\\FileVersion", U("1.2.3.4") },
-        { u"\\StringFileInfo\\041904E3\\Comments", U("a=b = c ") },
-        { u"\\stringfileinfo\\041904e3\\COMMENTS", U("a=b = c ") },
-        { u"\\StringFileInfo\\041904E3\\Empty", QString() },
-        { u"\\StringFileInfo\\041904E3\\Cut", U("before") },
-        { u"\\StringFileInfo\\041904E3\\Spaced", U("x") },
-        { u"\\StringFileInfo\\041904E3\\Имя", U("Значение") },
-        { u"\\StringFileInfo\\041904E3\\FileVersion", std::nullopt },
-        { u"\\StringFileInfo\\041904E3\\", std::nullopt },
-        { u"\\StringFileInfo\\040904B0\\Comments", std::nullopt },
-        { u"Comments", std::nullopt },
+        {u"\\FileVersion", U("1.2.3.4")},
+        {u"\\StringFileInfo\\041904E3\\Comments", U("a=b = c ")},
+        {u"\\stringfileinfo\\041904e3\\COMMENTS", U("a=b = c ")},
+        {u"\\StringFileInfo\\041904E3\\Empty", QString()},
+        {u"\\StringFileInfo\\041904E3\\Cut", U("before")},
+        {u"\\StringFileInfo\\041904E3\\Spaced", U("x")},
+        {u"\\StringFileInfo\\041904E3\\Имя", U("Значение")},
+        {u"\\StringFileInfo\\041904E3\\FileVersion", std::nullopt},
+        {u"\\StringFileInfo\\041904E3\\", std::nullopt},
+        {u"\\StringFileInfo\\040904B0\\Comments", std::nullopt},
+        {u"Comments", std::nullopt},
     };
     for (const Case &c : cases) {
         const std::optional<QString> value = QueryVersionValue(data, c.path);

@@ -128,8 +128,8 @@ void FillPixels(QPainter &p, int left, int top, std::initializer_list<const char
 void PaintMainIcon16(QPainter &p)
 {
     p.setRenderHint(QPainter::Antialiasing);
-    const QPen outline(
-        QColor::fromRgba(kFolderOutline), 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    const QPen outline(QColor::fromRgba(kFolderOutline), 1, Qt::SolidLine, Qt::SquareCap,
+                       Qt::MiterJoin);
     QPainterPath back;
     back.moveTo(0.5, 7);
     back.lineTo(0.5, 1.5);
@@ -152,17 +152,17 @@ void PaintMainIcon16(QPainter &p)
 
     p.setRenderHint(QPainter::Antialiasing, false);
     FillPixels(p, 1, 7,
-        { "..XXX..", ".XX.XX.", ".XX.XX.", "XX...XX", "XXXXXXX", "XX...XX", "XX...XX" },
-        kUpperLetter);
-    FillPixels(p, 9, 9, { "XXXX.", "...XX", ".XXXX", "XX.XX", ".XXXX" }, kLowerLetter);
+               {"..XXX..", ".XX.XX.", ".XX.XX.", "XX...XX", "XXXXXXX", "XX...XX", "XX...XX"},
+               kUpperLetter);
+    FillPixels(p, 9, 9, {"XXXX.", "...XX", ".XXXX", "XX.XX", ".XXXX"}, kLowerLetter);
 }
 
 // The open-folder picture, drawn on the 16 × 16 pixel grid.
 void PaintOpenFolder(QPainter &p)
 {
     p.setRenderHint(QPainter::Antialiasing);
-    const QPen outline(
-        QColor::fromRgba(kFolderOutline), 1, Qt::SolidLine, Qt::SquareCap, Qt::MiterJoin);
+    const QPen outline(QColor::fromRgba(kFolderOutline), 1, Qt::SolidLine, Qt::SquareCap,
+                       Qt::MiterJoin);
 
     // Back with tab.
     QPainterPath back;
@@ -269,7 +269,7 @@ int main(int argc, char **argv)
     }
 
     bool ok = true;
-    for (const int size : { 16, 32, 48, 64, 128, 256 }) {
+    for (const int size : {16, 32, 48, 64, 128, 256}) {
         QImage image = NewImage(size);
         {
             QPainter p(&image);

@@ -33,11 +33,9 @@
 #include <string_view>
 #include <vector>
 
-namespace vl::names
-{
+namespace vl::names {
 
-namespace
-{
+namespace {
 
 enum Feature {
     kDigit,
@@ -70,43 +68,37 @@ constexpr int kRowCount = 9093;
 constexpr long kMinLengthSum = (7680L * kRowCount + 999) / 1000;
 constexpr long kMaxLengthSum = 7720L * kRowCount / 1000;
 
-constexpr std::array<Figure, kFeatureCount> kFigures = { {
-    { "with a digit", 720 },
-    { "with \"_\"", 1454 },
-    { "with \"-\"", 188 },
-    { "with a space", 117 },
-    { "with \".\"", 64 },
-    { "with \"(\"", 17 },
-    { "with \"&\"", 10 },
-    { "with \"%\"", 2 },
-    { "with \"'\"", 2 },
-    { "with \")\"", 1 },
-    { "with Cyrillic letters", 5 },
-    { "beginning with a Cyrillic letter", 3 },
-    { "with no lower-case letter", 823 },
-    { "of 2 characters", 146 },
-    { "of 3 to 8 characters", 6960 - 146 },
-    { "of 9 or more characters", kRowCount - 6960 },
-} };
+constexpr std::array<Figure, kFeatureCount> kFigures = {{
+    {"with a digit", 720},
+    {"with \"_\"", 1454},
+    {"with \"-\"", 188},
+    {"with a space", 117},
+    {"with \".\"", 64},
+    {"with \"(\"", 17},
+    {"with \"&\"", 10},
+    {"with \"%\"", 2},
+    {"with \"'\"", 2},
+    {"with \")\"", 1},
+    {"with Cyrillic letters", 5},
+    {"beginning with a Cyrillic letter", 3},
+    {"with no lower-case letter", 823},
+    {"of 2 characters", 146},
+    {"of 3 to 8 characters", 6960 - 146},
+    {"of 9 or more characters", kRowCount - 6960},
+}};
 
-const QStringList kSources = { QStringLiteral("contents"), QStringLiteral("archives"),
-    QStringLiteral("files"), QStringLiteral("mentions"), QStringLiteral("nuget"),
-    QStringLiteral("maven"), QStringLiteral("npm"), QStringLiteral("pypi") };
+const QStringList kSources
+    = {QStringLiteral("contents"), QStringLiteral("archives"), QStringLiteral("files"),
+       QStringLiteral("mentions"), QStringLiteral("nuget"),    QStringLiteral("maven"),
+       QStringLiteral("npm"),      QStringLiteral("pypi")};
 
 // Names that stand for unknown ones elsewhere in the program, and the placeholders of examples
 // and tests ("foo.txt"): the dictionary must not know them.
 const QStringList kUnknownNames = {
-    QStringLiteral("KVARTAL"),
-    QStringLiteral("MYTOOL"),
-    QStringLiteral("READ.ME"),
-    QStringLiteral("A.B"),
-    QStringLiteral("FOO"),
-    QStringLiteral("BAR"),
-    QStringLiteral("BAZ"),
-    QStringLiteral("QUX"),
-    QStringLiteral("QUUX"),
-    QStringLiteral("FOOBAR"),
-    QStringLiteral("XYZZY"),
+    QStringLiteral("KVARTAL"), QStringLiteral("MYTOOL"), QStringLiteral("READ.ME"),
+    QStringLiteral("A.B"),     QStringLiteral("FOO"),    QStringLiteral("BAR"),
+    QStringLiteral("BAZ"),     QStringLiteral("QUX"),    QStringLiteral("QUUX"),
+    QStringLiteral("FOOBAR"),  QStringLiteral("XYZZY"),
     QStringLiteral("FILLER"), // the file that the disk-fault trials fill a disk with
 };
 
@@ -116,7 +108,7 @@ using Counts = std::array<int, kFeatureCount>;
 bool IsCyrillicLetter(char32_t c)
 {
     return (c >= 0x0401 && c <= 0x045F && c != 0x040D && c != 0x0450 && c != 0x045D) || c == 0x0490
-        || c == 0x0491;
+           || c == 0x0491;
 }
 
 bool IsAllowedChar(char32_t c)
@@ -124,7 +116,7 @@ bool IsAllowedChar(char32_t c)
     if (c >= 0x80)
         return IsCyrillicLetter(c);
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')
-        || std::u32string_view(U"_- .(&%')").find(c) != std::u32string_view::npos;
+           || std::u32string_view(U"_- .(&%')").find(c) != std::u32string_view::npos;
 }
 
 std::vector<char32_t> CodePoints(const QString &text)
@@ -274,8 +266,8 @@ std::vector<Candidate> ReadCandidates(const QString &seedPath, const QString &ca
         const QString &core = cols[0];
         if (ExtractNameCore(core) != core || !IsAllowedRow(core)
             || (core.contains(u'.') && !IsCapitalisedDottedName(core))
-            || !std::any_of(
-                core.cbegin(), core.cend(), [](QChar ch) { return IsUpperLetter(ch.unicode()); }))
+            || !std::any_of(core.cbegin(), core.cend(),
+                            [](QChar ch) { return IsUpperLetter(ch.unicode()); }))
             continue;
         const QString key = UpperCase(core);
         if (kUnknownNames.contains(key) || indexOf.contains(key))
@@ -314,8 +306,7 @@ std::vector<Candidate> ReadCandidates(const QString &seedPath, const QString &ca
 class Selection
 {
 public:
-    explicit Selection(const std::vector<Candidate> &candidates)
-        : c_(candidates)
+    explicit Selection(const std::vector<Candidate> &candidates) : c_(candidates)
     {
         chosen_.assign(c_.size(), false);
         for (std::size_t i = 0; i < c_.size(); ++i)
@@ -392,7 +383,7 @@ private:
     {
         std::map<std::uint64_t, Group> groups;
         for (std::size_t i = 0; i < c_.size(); ++i) {
-            Group &g = groups[std::uint64_t { c_[i].features } << 8 | std::uint64_t(c_[i].length)];
+            Group &g = groups[std::uint64_t {c_[i].features} << 8 | std::uint64_t(c_[i].length)];
             g.features = c_[i].features;
             g.length = c_[i].length;
             if (!chosen_[i])
@@ -427,11 +418,11 @@ private:
                     bool overshoots = false;
                     for (int f = 0; f < kFeatureCount; ++f) {
                         next[f] += static_cast<int>(b->features >> f & 1u)
-                            - static_cast<int>(a->features >> f & 1u);
+                                   - static_cast<int>(a->features >> f & 1u);
                         // A swap never takes a figure past its target: the rows that carry the
                         // rare marks are few, and one too many could not be swapped out again.
-                        overshoots = overshoots
-                            || (next[f] > kFigures[f].target && next[f] > counts_[f]);
+                        overshoots
+                            = overshoots || (next[f] > kFigures[f].target && next[f] > counts_[f]);
                     }
                     if (overshoots)
                         continue;
@@ -488,15 +479,16 @@ void Report(const std::vector<Candidate> &candidates, const Selection &selection
     for (std::size_t i = 0; i < candidates.size() && shown < 30; ++i)
         if (!selection.chosen()[i]) {
             std::fprintf(stderr, "  %5zu %s (%d)\n", i + 1, qUtf8Printable(candidates[i].spelling),
-                candidates[i].score);
+                         candidates[i].score);
             ++shown;
         }
     std::fprintf(stderr, "rows %d (target %d), average length %.3f (%ld)\n", selection.rows(),
-        kRowCount, double(selection.lengthSum()) / selection.rows(), selection.lengthSum());
+                 kRowCount, double(selection.lengthSum()) / selection.rows(),
+                 selection.lengthSum());
     for (int f = 0; f < kFeatureCount; ++f) {
         const int got = selection.counts()[f];
         std::fprintf(stderr, "  %-34s %5d (target %5d)%s\n", kFigures[f].name, got,
-            kFigures[f].target, got == kFigures[f].target ? "" : "  SHORT");
+                     kFigures[f].target, got == kFigures[f].target ? "" : "  SHORT");
     }
 }
 
@@ -529,5 +521,5 @@ int main(int argc, char *argv[])
         return 2;
     }
     return vl::names::Run(QString::fromLocal8Bit(argv[1]), QString::fromLocal8Bit(argv[2]),
-        QString::fromLocal8Bit(argv[3]));
+                          QString::fromLocal8Bit(argv[3]));
 }
