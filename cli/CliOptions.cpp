@@ -11,7 +11,7 @@ namespace {
 // --help.
 enum class OptionId { Apply, Recursive, Json, Add, AddFull, Undo, UserNames, Help, Version };
 
-struct OptionSpec {
+struct OptionRow {
     OptionId id;
     char16_t shortName; // 0: none
     const char16_t *longName;
@@ -19,7 +19,7 @@ struct OptionSpec {
     const char16_t *help; // lines of the help text, "\n" between them
 };
 
-const OptionSpec kOptions[] = {
+const OptionRow kOptions[] = {
     {OptionId::Apply, u'x', u"--apply", u"", u"переименовать файлы"},
     {OptionId::Recursive, u'r', u"--recursive", u"",
      u"обработать и все вложенные папки, каждую отдельно;\n"
@@ -39,19 +39,19 @@ const OptionSpec kOptions[] = {
     {OptionId::Version, 0, u"--version", u"", u"показать версию программы"},
 };
 
-const OptionSpec *FindLong(QStringView name)
+const OptionRow *FindLong(QStringView name)
 {
-    for (const OptionSpec &spec : kOptions)
-        if (name == QStringView(spec.longName))
-            return &spec;
+    for (const OptionRow &option : kOptions)
+        if (name == QStringView(option.longName))
+            return &option;
     return nullptr;
 }
 
-const OptionSpec *FindShort(QChar name)
+const OptionRow *FindShort(QChar name)
 {
-    for (const OptionSpec &spec : kOptions)
-        if (spec.shortName != 0 && name == QChar(spec.shortName))
-            return &spec;
+    for (const OptionRow &option : kOptions)
+        if (option.shortName != 0 && name == QChar(option.shortName))
+            return &option;
     return nullptr;
 }
 
@@ -106,10 +106,10 @@ ParseResult ParseArguments(const QStringList &arguments)
             const QString name = eq < 0 ? arg : arg.left(eq);
             const QString inlineValue = eq < 0 ? QString() : arg.mid(eq + 1);
             const bool hasInline = eq >= 0;
-            const OptionSpec *spec = FindLong(name);
-            if (!spec)
+            const OptionRow *option = FindLong(name);
+            if (!option)
                 return fail(u"неизвестный параметр " + Quoted(name));
-            switch (spec->id) {
+            switch (option->id) {
             case OptionId::Help:
                 o.help = true;
                 break;
@@ -139,7 +139,7 @@ ParseResult ParseArguments(const QStringList &arguments)
                     return fail(u"после " + name + u" нужно имя");
                 if (value.isEmpty())
                     return fail(u"после " + name + u" нужно непустое имя");
-                o.names.append({spec->id == OptionId::AddFull, value});
+                o.names.append({option->id == OptionId::AddFull, value});
                 continue;
             }
             case OptionId::UserNames: {
@@ -156,10 +156,10 @@ ParseResult ParseArguments(const QStringList &arguments)
         }
         // One or more grouped short options.
         for (qsizetype k = 1; k < arg.size(); ++k) {
-            const OptionSpec *spec = FindShort(arg.at(k));
-            if (!spec)
+            const OptionRow *option = FindShort(arg.at(k));
+            if (!option)
                 return fail(u"неизвестный параметр " + Quoted(u'-' + arg.mid(k, 1)));
-            switch (spec->id) {
+            switch (option->id) {
             case OptionId::Apply:
                 o.apply = true;
                 break;
@@ -198,12 +198,13 @@ QString UsageText()
     // The options' column: "  -x, --apply" or "      --add ИМЯ", padded to the help text.
     constexpr qsizetype kHelpColumn = 22;
     QString options;
-    for (const OptionSpec &spec : kOptions) {
-        QString head = spec.shortName != 0 ? u"  -"_s + QChar(spec.shortName) + u", " : u"      "_s;
-        head += QStringView(spec.longName);
-        if (spec.valueName[0] != 0)
-            head += u' ' + QString::fromUtf16(spec.valueName);
-        const QStringList lines = QString::fromUtf16(spec.help).split(u'\n');
+    for (const OptionRow &option : kOptions) {
+        QString head
+            = option.shortName != 0 ? u"  -"_s + QChar(option.shortName) + u", " : u"      "_s;
+        head += QStringView(option.longName);
+        if (option.valueName[0] != 0)
+            head += u' ' + QString::fromUtf16(option.valueName);
+        const QStringList lines = QString::fromUtf16(option.help).split(u'\n');
         if (head.size() > kHelpColumn - 2) // too long for the column: the help starts below it
             options += std::exchange(head, QString()) + u'\n';
         for (qsizetype l = 0; l < lines.size(); ++l) {
