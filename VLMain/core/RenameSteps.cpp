@@ -1,5 +1,6 @@
 #include "VLMain/core/RenameSteps.h"
 
+#include <algorithm>
 #include <cerrno>
 
 namespace vl {
@@ -14,6 +15,35 @@ QByteArray TemporaryName(const QByteArray &diskName)
     if (!diskName.contains('.'))
         return diskName + "..tmp";
     return diskName + ".tmp";
+}
+
+QByteArray SpareTemporaryName(const QByteArray &diskName, int number)
+{
+    const QByteArray tail = '~' + QByteArray::number(number) + ".tmp";
+    qsizetype keep = std::min<qsizetype>(diskName.size(), kMaxNameBytes - tail.size());
+    // Never cut inside a UTF-8 character: back up over continuation bytes.
+    while (keep > 0 && keep < diskName.size()
+           && (static_cast<uchar>(diskName[keep]) & 0xC0) == 0x80)
+        --keep;
+    return diskName.left(keep) + tail;
+}
+
+bool IsTemporaryNameOf(const QByteArray &tempName, const QByteArray &diskName)
+{
+    if (tempName == TemporaryName(diskName))
+        return true;
+    if (!tempName.endsWith(".tmp") || tempName.size() > kMaxNameBytes)
+        return false;
+    const QByteArray body = tempName.chopped(4);
+    const qsizetype tilde = body.lastIndexOf('~');
+    if (tilde <= 0)
+        return false;
+    bool ok = false;
+    const QByteArray digits = body.mid(tilde + 1);
+    const int number = digits.toInt(&ok);
+    if (!ok || number < 1 || digits.front() == '0' || digits.front() == '+')
+        return false;
+    return tempName == SpareTemporaryName(diskName, number);
 }
 
 QString DescribeError(int error)

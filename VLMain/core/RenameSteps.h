@@ -25,6 +25,18 @@ struct RenameResult {
 // The temporary name of a file: its name with its dot, followed by ".tmp" («README..tmp»).
 QByteArray TemporaryName(const QByteArray &diskName);
 
+// The longest file name, in bytes, that Linux file systems take.
+inline constexpr int kMaxNameBytes = 255;
+
+// A spare temporary name, for a file whose own is taken or too long: the start of its name, cut
+// at a character so that the whole fits in kMaxNameBytes, then "~", the number and ".tmp"
+// («README~2.tmp»). number counts from 1.
+QByteArray SpareTemporaryName(const QByteArray &diskName, int number);
+
+// Whether tempName is one that a pass makes for diskName: its own temporary name or a spare one.
+// Recovery and undo carry out no step to or from any other name.
+bool IsTemporaryNameOf(const QByteArray &tempName, const QByteArray &diskName);
+
 // Told where the file stands after each step: AtTemp, then Renamed, or AtOld or LeftAtTemp.
 using StepObserver = std::function<void(StepState)>;
 

@@ -1,6 +1,7 @@
 #include "VLMain/core/RenamePass.h"
 
 #include "VLMain/core/FolderScan.h"
+#include "VLMain/core/RenameSteps.h"
 #include "VLUtils/core/TextRules.h"
 
 #include "support/TestSupport.h"
@@ -395,6 +396,44 @@ TEST(RenamePass, RefusesRenamesThatChangeMoreThanCase)
         EXPECT_FALSE(RefusalReason(item, bad).isEmpty()) << bad.toStdString();
     const FileItem notText = MakeFileItem(QByteArray("caf\xE9.TXT"));
     EXPECT_FALSE(RefusalReason(notText, u"caf\uFFFD.txt"_qs).isEmpty());
+}
+
+TEST(RenameSteps, SpareTemporaryNamesFitAndAreKnownForTheirFile)
+{
+    EXPECT_EQ(SpareTemporaryName("README.TXT", 2), "README.TXT~2.tmp");
+    // A 255-byte name: cut so that the spare name fits, never inside a character.
+    const QByteArray longName = QByteArray(250, 'a') + "\xD0\x96.txt"; // 257 bytes with "Ж"
+    const QByteArray spare = SpareTemporaryName(longName, 12);
+    EXPECT_LE(spare.size(), kMaxNameBytes);
+    EXPECT_TRUE(spare.endsWith("~12.tmp"));
+    EXPECT_TRUE(QString::fromUtf8(spare).toUtf8() == spare) << "cut inside a character";
+    const QByteArray cyrillic = QByteArray(248, 'a') + "\xD0\x96\xD0\x96";
+    EXPECT_EQ(SpareTemporaryName(cyrillic, 1), QByteArray(248, 'a') + "~1.tmp");
+
+    struct Case {
+        QByteArray temp;
+        QByteArray name;
+        bool known;
+    };
+    const Case cases[] = {
+        {"ReadMe.txt.tmp", "ReadMe.txt", true},
+        {"README..tmp", "README", true},
+        {"ReadMe.txt~1.tmp", "ReadMe.txt", true},
+        {"ReadMe.txt~725.tmp", "ReadMe.txt", true},
+        {spare, longName, true},
+        {"ReadMe.txt~0.tmp", "ReadMe.txt", false},
+        {"ReadMe.txt~01.tmp", "ReadMe.txt", false},
+        {"ReadMe.txt~+1.tmp", "ReadMe.txt", false},
+        {"ReadMe.txt~-1.tmp", "ReadMe.txt", false},
+        {"ReadMe~1.tmp", "ReadMe.txt", false}, // cut although the whole name fits
+        {"secret.txt", "evil.txt", false},
+        {"../evil.txt.tmp", "evil.txt", false},
+        {"evil.txt~1.tmp", "other.txt", false},
+        {"~1.tmp", "", false},
+        {"ReadMe.txt.TMP", "ReadMe.txt", false},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(IsTemporaryNameOf(c.temp, c.name), c.known) << c.temp.constData();
 }
 
 } // namespace
