@@ -22,7 +22,50 @@ QString Tail(const QString &text, int width)
     return u'…' + text.right(std::max(0, width - 1));
 }
 
+// Characters that a terminal acts on, or that make the text on screen read otherwise than it is.
+bool NeedsEscape(char16_t c)
+{
+    return c < 0x20 || (c >= 0x7f && c <= 0x9f) // C0, DEL and C1 controls
+           || c == 0x061c || c == 0x200e || c == 0x200f // bidirectional marks
+           || (c >= 0x202a && c <= 0x202e) || (c >= 0x2066 && c <= 0x2069) // embeddings, isolates
+           || c == 0x2028 || c == 0x2029; // line and paragraph separators
+}
+
 } // namespace
+
+QString Printable(QStringView text)
+{
+    const auto plain = [](QChar c) { return !NeedsEscape(c.unicode()) && c != u'\\'; };
+    if (std::all_of(text.begin(), text.end(), plain))
+        return text.toString();
+    QString out;
+    out.reserve(text.size() + 8);
+    for (const QChar c : text) {
+        if (plain(c)) {
+            out += c;
+            continue;
+        }
+        switch (c.unicode()) {
+        case u'\\':
+            out += u"\\\\";
+            break;
+        case u'\n':
+            out += u"\\n";
+            break;
+        case u'\r':
+            out += u"\\r";
+            break;
+        case u'\t':
+            out += u"\\t";
+            break;
+        default:
+            out += c.unicode() < 0x80
+                       ? u"\\x" + QString::number(c.unicode(), 16).rightJustified(2, u'0')
+                       : u"\\u" + QString::number(c.unicode(), 16).rightJustified(4, u'0');
+        }
+    }
+    return out;
+}
 
 void WriteOut(const QString &text)
 {
@@ -32,7 +75,9 @@ void WriteOut(const QString &text)
 void WriteError(const QString &text)
 {
     std::fflush(stdout);
-    WriteBytes(stderr, QString(QString::fromUtf16(kProgramName) + u": " + text + u'\n').toUtf8());
+    WriteBytes(
+        stderr,
+        QString(QString::fromUtf16(kProgramName) + u": " + Printable(text) + u'\n').toUtf8());
     std::fflush(stderr);
 }
 
@@ -42,7 +87,7 @@ void FlushOut()
 }
 
 ProgressBar::ProgressBar(const QString &folder, int count) :
-    folder_(folder),
+    folder_(Printable(folder)),
     count_(count),
     enabled_(count > kProgressThreshold && ErrorStreamIsTerminal())
 {

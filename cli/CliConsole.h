@@ -4,14 +4,23 @@
 // stderr when it is a terminal.
 
 #include <QString>
+#include <QStringView>
 
 namespace vl::cli {
 
 inline constexpr char16_t kProgramName[] = u"vorlant-cli";
 
-// Appends text to stdout (buffered).
+// The text as it may go to a terminal: a file name may hold a line break or an escape sequence,
+// which would forge a line of the output or drive the terminal. Control characters, the
+// characters that reorder text on screen and the line separators become escapes ("\n", "\t",
+// "\r", "\x1b", "\u202e"); a backslash is doubled, so that an escape can be read back
+// unambiguously. Every other character stays as it is.
+QString Printable(QStringView text);
+
+// Appends text to stdout (buffered). Names in it must have gone through Printable.
 void WriteOut(const QString &text);
-// Writes one message line "vorlant-cli: " + text to stderr, after what stdout holds so far.
+// Writes one message line "vorlant-cli: " + text to stderr, after what stdout holds so far. The
+// text goes through Printable.
 void WriteError(const QString &text);
 // Writes every buffered result.
 void FlushOut();

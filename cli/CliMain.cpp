@@ -78,8 +78,13 @@ QString CommandLineRefusal(const NameArgument &name, const QString &core)
 {
     if (core.contains(u'\n') || core.contains(u'\r') || core.contains(u'/'))
         return QStringLiteral("в имени есть перевод строки или «/»");
-    if (name.fullName && !core.contains(u'.'))
-        return QStringLiteral("в полном имени файла нет точки");
+    if (name.fullName && !core.contains(u'.')) {
+        if (!name.text.contains(u'.'))
+            return QStringLiteral("в полном имени файла нет точки");
+        // «Setup.1»: the dictionary takes the name from its first to its last letter, «Setup».
+        return u"в полное имя идёт его часть от первой до последней буквы, «" + core
+               + u"», а в ней нет точки";
+    }
     return {};
 }
 
@@ -94,7 +99,7 @@ bool AddNames(const QList<NameArgument> &names, TDictionaries &dictionaries, boo
         if (toStderr)
             WriteError(line);
         else
-            WriteOut(line + u'\n');
+            WriteOut(Printable(line) + u'\n');
     };
     for (const NameArgument &name : names) {
         const QString core = ExtractNameCore(name.text);
@@ -143,7 +148,8 @@ int Undo(const QString &argument)
         WriteError(folder + u": не удалось вернуть прежнее имя: " + failure);
     if (!report.journalError.isEmpty())
         WriteError(folder + u": " + report.journalError);
-    WriteOut(folder + u'\n' + u"Возвращено прежних имён: " + QString::number(report.reversed)
+    WriteOut(Printable(folder) + u'\n' + u"Возвращено прежних имён: "
+             + QString::number(report.reversed)
              + (report.notReversed.isEmpty()
                     ? QString()
                     : u", не возвращено: " + QString::number(report.notReversed.size()))

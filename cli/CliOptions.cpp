@@ -82,6 +82,7 @@ ParseResult ParseArguments(const QStringList &arguments)
     CliOptions &o = result.options;
     bool optionsEnded = false;
     bool undoTakesFolder = false; // the argument right after --undo may be its folder
+    QString beside; // the first option given beside --undo, as it was written
     const auto fail = [&](const QString &error) {
         result.error = error;
         return result;
@@ -99,8 +100,13 @@ ParseResult ParseArguments(const QStringList &arguments)
         }
         if (arg == u"--") {
             optionsEnded = true;
+            // "--undo -- -x": the folder that --undo takes may follow the end of the options.
+            undoTakesFolder = mayBeUndoFolder;
             continue;
         }
+        if (beside.isEmpty() && arg != u"--undo" && !arg.startsWith(u"--undo=")
+            && !arg.startsWith(u"--user-names"))
+            beside = arg;
         if (arg.startsWith(u"--")) {
             const qsizetype eq = arg.indexOf(u'=');
             const QString name = eq < 0 ? arg : arg.left(eq);
@@ -178,9 +184,17 @@ ParseResult ParseArguments(const QStringList &arguments)
     if (o.help || o.version)
         return result; // the others do not matter then
     if (o.undo) {
-        if (o.apply || o.recursive || o.json || !o.names.isEmpty() || !o.folders.isEmpty())
-            return fail(QStringLiteral("--undo не сочетается с другими параметрами и принимает не "
-                                       "больше одной папки"));
+        if (o.apply || o.recursive || o.json || !o.names.isEmpty()) {
+            const QString option = beside.section(u'=', 0, 0);
+            QString error = u"--undo не сочетается с " + Quoted(option);
+            // The user may have meant a folder of that name.
+            if (option != u"--add" && option != u"--add-full")
+                error += u"; папку с таким именем указывают после «--»: vorlant-cli --undo -- "
+                         + beside;
+            return fail(error);
+        }
+        if (!o.folders.isEmpty())
+            return fail(QStringLiteral("--undo принимает не больше одной папки"));
         return result;
     }
     if (o.folders.isEmpty() && o.names.isEmpty())

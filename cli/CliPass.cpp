@@ -75,8 +75,8 @@ public:
     void Add(const QString &line)
     {
         if (text_.isEmpty())
-            text_ = folder_ + u'\n';
-        text_ += u"  " + line + u'\n';
+            text_ = Printable(folder_) + u'\n';
+        text_ += u"  " + Printable(line) + u'\n';
     }
     const QString &text() const { return text_; }
 

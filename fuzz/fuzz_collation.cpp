@@ -1,5 +1,5 @@
 // The collation: a strict weak order on any three texts, under which two texts are equal exactly
-// when their upper-case forms are equal.
+// when their upper-case forms are equal; sort keys that differ order the texts the same way.
 
 #include "FuzzSupport.h"
 
@@ -57,6 +57,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             cmp[i][j] = CompareNames(t[i], t[j]);
             FUZZ_CHECK(cmp[i][j] == -1 || cmp[i][j] == 0 || cmp[i][j] == 1);
         }
+    // Sort keys that differ order the texts as the comparison does.
+    NameKey keys[3];
+    for (int i = 0; i < 3; ++i)
+        keys[i] = NameKeyOf(t[i]);
+    for (int i = 0; i < 3; ++i)
+        for (int j = 0; j < 3; ++j)
+            if (keys[i] != keys[j])
+                FUZZ_CHECK((keys[i] < keys[j] ? -1 : 1) == cmp[i][j]);
     for (int i = 0; i < 3; ++i) {
         FUZZ_CHECK(cmp[i][i] == 0);
         for (int j = 0; j < 3; ++j) {

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <limits>
 #include <vector>
 
 namespace vl {
@@ -44,6 +45,22 @@ CheckedRow CheckRow(const QString &row)
     return r;
 }
 
+using Row = SortedTexts::Row;
+
+// The collation's order of two rows: -1, 0 or +1. Most comparisons read only the keys, which lie
+// side by side in one block, and not the texts spread over the heap.
+int Compare(const Row &a, const Row &b)
+{
+    if (a.key != b.key)
+        return a.key < b.key ? -1 : 1;
+    return CompareNames(a.text(), b.text());
+}
+
+bool Less(const Row &a, const Row &b)
+{
+    return Compare(a, b) < 0;
+}
+
 } // namespace
 
 qsizetype SortedTextList::Insert(const QString &row)
@@ -67,32 +84,107 @@ qsizetype SortedTextList::Insert(const QString &row)
     return place;
 }
 
-void SortedTextList::InsertAll(QStringList rows)
+Row SortedTexts::RowOf(QStringView text, qsizetype index)
 {
-    // A stable sort keeps equal rows in their given order; the merge puts the rows already here
-    // before the new rows equal to them. That is where one-by-one insertion puts them too.
-    if (!std::is_sorted(rows.cbegin(), rows.cend(), NameLess()))
-        std::stable_sort(rows.begin(), rows.end(), NameLess());
+    // No list row is that long; a name of 4 G characters is refused as a full list would be.
+    if (text.size() > std::numeric_limits<quint32>::max())
+        ThrowListFull();
+    return {NameKeyOf(text), text.utf16(), static_cast<quint32>(text.size()),
+            static_cast<quint32>(index)};
+}
+
+std::vector<Row> SortedTexts::RowsOf(const QStringList &texts)
+{
+    std::vector<Row> rows;
+    rows.reserve(static_cast<std::size_t>(texts.size()));
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        rows.push_back(RowOf(texts.at(i), i));
+    return rows;
+}
+
+void SortedTexts::Sort()
+{
+    const auto stableLess = [](const Row &a, const Row &b) {
+        const int c = Compare(a, b);
+        return c != 0 ? c < 0 : a.index < b.index;
+    };
+    if (!std::is_sorted(order_.cbegin(), order_.cend(), stableLess))
+        std::sort(order_.begin(), order_.end(), stableLess);
+}
+
+void SortedTexts::Rebind()
+{
+    for (qsizetype i = 0; i < sorted_.size(); ++i) {
+        Row &row = order_[static_cast<std::size_t>(i)];
+        row.data = QStringView(sorted_.at(i)).utf16();
+        row.index = static_cast<quint32>(i);
+    }
+}
+
+SortedTexts::SortedTexts(QStringList texts) : order_(RowsOf(texts))
+{
+    Sort();
+    // Moved, not copied: no reference count is touched.
+    sorted_.reserve(texts.size());
+    for (const Row &row : order_)
+        sorted_.append(std::move(texts[row.index]));
+    Rebind();
+}
+
+SortedTexts::SortedTexts(const QList<QStringView> &texts)
+{
+    order_.reserve(static_cast<std::size_t>(texts.size()));
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        order_.push_back(RowOf(texts.at(i), i));
+    Sort();
+    sorted_.reserve(texts.size());
+    for (const Row &row : order_)
+        sorted_.append(row.text().toString());
+    Rebind();
+}
+
+void SortedTextList::InsertAll(const SortedTexts &rows)
+{
+    const auto equal = [](const Row &a, const Row &b) { return Compare(a, b) == 0; };
+    const std::vector<Row> &given = rows.order_;
+    if (rows_.isEmpty()
+        && (acceptsEqualRows_
+            || std::adjacent_find(given.cbegin(), given.cend(), equal) == given.cend())) {
+        // Nothing to merge with and nothing to drop: the list is the sorted texts themselves.
+        if (rows.texts().size() > capacity_)
+            ThrowListFull();
+        rows_ = rows.texts();
+        return;
+    }
+    // The rows already here go first among equal ones: that is where one-by-one insertion puts
+    // the new ones too.
+    std::vector<Row> fresh = given;
+    const std::vector<Row> present = SortedTexts::RowsOf(rows_);
     if (!acceptsEqualRows_) {
         // The first of equal rows is the one that one-by-one insertion keeps.
-        rows.erase(
-            std::unique(rows.begin(), rows.end(),
-                        [](const QString &a, const QString &b) { return CompareNames(a, b) == 0; }),
-            rows.end());
-        QStringList fresh;
-        fresh.reserve(rows.size());
-        std::set_difference(rows.cbegin(), rows.cend(), rows_.cbegin(), rows_.cend(),
-                            std::back_inserter(fresh), NameLess());
-        rows = std::move(fresh);
+        fresh.erase(std::unique(fresh.begin(), fresh.end(), equal), fresh.end());
+        std::vector<Row> absent;
+        absent.reserve(fresh.size());
+        std::set_difference(fresh.cbegin(), fresh.cend(), present.cbegin(), present.cend(),
+                            std::back_inserter(absent), Less);
+        fresh = std::move(absent);
     }
-    if (rows.isEmpty())
+    if (fresh.empty())
         return;
-    if (rows_.size() + rows.size() > capacity_)
+    if (rows_.size() + static_cast<qsizetype>(fresh.size()) > capacity_)
         ThrowListFull();
+    // The merge takes the texts of both lists by sharing, not copying; among equal rows the ones
+    // already here go first.
     QStringList merged;
-    merged.reserve(rows_.size() + rows.size());
-    std::merge(rows_.cbegin(), rows_.cend(), rows.cbegin(), rows.cend(), std::back_inserter(merged),
-               NameLess());
+    merged.reserve(rows_.size() + static_cast<qsizetype>(fresh.size()));
+    auto here = present.cbegin();
+    auto added = fresh.cbegin();
+    while (here != present.cend() || added != fresh.cend()) {
+        if (added == fresh.cend() || (here != present.cend() && !Less(*added, *here)))
+            merged.append(rows_.at((here++)->index));
+        else
+            merged.append(rows.texts().at((added++)->index));
+    }
     rows_ = std::move(merged);
 }
 
@@ -112,16 +204,26 @@ void TDictionary::SetBuiltinRows(const QStringList &rows)
         spellings_.Insert(row);
 }
 
-void TDictionary::LoadUserNames(const QStringList &names)
+void TDictionary::LoadUserNames(QStringList names)
 {
     // Both lists are checked for room before either changes.
     if (spellings_.size() + names.size() > spellings_.capacity())
         ThrowListFull();
-    // Sorted once here, the names need no second sort in either list.
-    QStringList sorted = names;
-    std::stable_sort(sorted.begin(), sorted.end(), NameLess());
-    users_.InsertAll(sorted);
-    spellings_.InsertAll(std::move(sorted));
+    LoadSorted(SortedTexts(std::move(names)));
+}
+
+void TDictionary::LoadUserNameViews(const QList<QStringView> &names)
+{
+    if (spellings_.size() + names.size() > spellings_.capacity())
+        ThrowListFull();
+    LoadSorted(SortedTexts(names));
+}
+
+void TDictionary::LoadSorted(const SortedTexts &names)
+{
+    // Sorted once, the names need no second sort in either list.
+    users_.InsertAll(names);
+    spellings_.InsertAll(names);
 }
 
 void TDictionary::BuildKeys()

@@ -47,7 +47,8 @@ int ItemOrder::Compare(const SortKey &a, const SortKey &b) const
 // The compared texts are first copied side by side into one block: the sort then reads a few
 // megabytes in sequence instead of a hundred thousand strings scattered over the heap, which on
 // a large folder makes it several times faster.
-std::vector<int> SortedOrder(const QList<FileItem> &items, SortMode mode, const SortFlags &flags)
+std::vector<int> SortedOrder(const QList<FileItem> &items, SortMode mode, const SortFlags &flags,
+                             Ties ties)
 {
     const ItemOrder order(mode, flags);
     qsizetype total = 0;
@@ -72,8 +73,10 @@ std::vector<int> SortedOrder(const QList<FileItem> &items, SortMode mode, const 
             {next, static_cast<int>(key.text.size()), static_cast<int>(i), key.first});
         next += key.text.size();
     }
-    std::stable_sort(entries.begin(), entries.end(), [&order](const Entry &a, const Entry &b) {
-        return order.Compare(a.Key(), b.Key()) < 0;
+    std::stable_sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
+        if (const int c = order.Compare(a.Key(), b.Key()); c != 0 || ties == Ties::Kept)
+            return c < 0;
+        return items.at(a.row).diskName < items.at(b.row).diskName;
     });
     std::vector<int> rows(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i)
@@ -81,9 +84,9 @@ std::vector<int> SortedOrder(const QList<FileItem> &items, SortMode mode, const 
     return rows;
 }
 
-void SortItems(FileListModel &model, SortMode mode, const SortFlags &flags)
+void SortItems(FileListModel &model, SortMode mode, const SortFlags &flags, Ties ties)
 {
-    model.Reorder(SortedOrder(model.items(), mode, flags));
+    model.Reorder(SortedOrder(model.items(), mode, flags, ties));
 }
 
 void SortByColumn(FileListModel &model, SortFlags &flags, int column)
@@ -104,7 +107,7 @@ void SortMarkedFirst(FileListModel &model, SortFlags &flags)
 
 void SortAfterScan(FileListModel &model, SortFlags &flags)
 {
-    SortItems(model, SortMode::ByCaption, flags);
+    SortItems(model, SortMode::ByCaption, flags, Ties::ByDiskName);
     flags.SortAscending[0] = !flags.SortAscending[0];
 }
 

@@ -53,12 +53,18 @@ private:
     bool ascending_;
 };
 
-// The rows of items in the given order, stable: element i is the old row of the item that goes
-// to row i.
-std::vector<int> SortedOrder(const QList<FileItem> &items, SortMode mode, const SortFlags &flags);
+// Where a sort puts items that its order finds equal.
+enum class Ties {
+    Kept, // in the order they stood in
+    ByDiskName, // by their names on disk, byte for byte, whatever order they stood in
+};
 
-// The list's own sort: stable, in the order of ItemOrder.
-void SortItems(FileListModel &model, SortMode mode, const SortFlags &flags);
+// The rows of items in the given order: element i is the old row of the item that goes to row i.
+std::vector<int> SortedOrder(const QList<FileItem> &items, SortMode mode, const SortFlags &flags,
+                             Ties ties = Ties::Kept);
+
+// The list's own sort, in the order of ItemOrder; stable unless told otherwise.
+void SortItems(FileListModel &model, SortMode mode, const SortFlags &flags, Ties ties = Ties::Kept);
 
 // A click on the header of column k (0 to 2): sorts by that column in the direction that its
 // flag holds, inverts that flag and sets the other two.
@@ -68,6 +74,9 @@ void SortByColumn(FileListModel &model, SortFlags &flags, int column);
 void SortMarkedFirst(FileListModel &model, SortFlags &flags);
 
 // The order after a scan: by caption in the direction of the first flag, which is then inverted.
+// Captions that differ only in letter case (case twins such as «readme.TXT» and «README.txt») go
+// in the byte order of their names, not in the order the folder listed them: the twin that a
+// pass renames first, and so the one that gets the styled name, is the same on every machine.
 void SortAfterScan(FileListModel &model, SortFlags &flags);
 
 } // namespace vl

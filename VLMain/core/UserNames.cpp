@@ -25,18 +25,12 @@ QString ConfigFolder()
     return QDir::homePath() + u"/.config";
 }
 
-// The text after the first "=" of a "key=value" line.
-QString NameOf(const QString &line)
-{
-    return line.sliced(line.indexOf(u'=') + 1);
-}
-
 void LoadSection(const IniFile &ini, QStringView section, TDictionary &dictionary)
 {
-    QStringList names;
-    for (const QString &line : ini.SectionLines(section))
-        names.append(NameOf(line));
-    dictionary.LoadUserNames(names);
+    // Views of the file's text: each name is made once, in the dictionary's order.
+    QList<QStringView> names;
+    ini.ForEachValue(section, [&](QStringView name) { names.append(name); });
+    dictionary.LoadUserNameViews(names);
 }
 
 // This run's user list joined by the names that the file's section holds now, in list order; a
@@ -45,10 +39,7 @@ QStringList JoinedNames(const QStringList &userList, const IniFile &ini, QString
 {
     SortedTextList joined(false);
     joined.InsertAll(userList);
-    QStringList inFile;
-    for (const QString &line : ini.SectionLines(section))
-        inFile.append(NameOf(line));
-    joined.InsertAll(inFile);
+    joined.InsertAll(ini.SectionValues(section));
     return joined.rows();
 }
 

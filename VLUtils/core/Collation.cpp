@@ -6,7 +6,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <vector>
 
 namespace vl {
 
@@ -76,10 +78,26 @@ constexpr char32_t kTableSize = 0x800;
 
 struct EntryTable {
     std::array<Entry, kTableSize> entries {};
+    // The distinct weights of the first round among these code points, ascending; a sort key
+    // codes a weight by its place here (see NameKeyOf).
+    std::vector<std::uint32_t> keyWeights;
+    std::array<std::uint16_t, kTableSize> keyCodes {}; // the code of each code point's weight
+    int keyBits = 0; // bits of one code in a sort key
     EntryTable()
     {
-        for (char32_t c = 0; c < kTableSize; ++c)
+        for (char32_t c = 0; c < kTableSize; ++c) {
             entries[c] = Classify(UpperChar(c));
+            if (entries[c].firstRound)
+                keyWeights.push_back(entries[c].weight);
+        }
+        std::sort(keyWeights.begin(), keyWeights.end());
+        keyWeights.erase(std::unique(keyWeights.begin(), keyWeights.end()), keyWeights.end());
+        keyBits = std::bit_width(2 * keyWeights.size() + 1);
+        for (char32_t c = 0; c < kTableSize; ++c) {
+            const auto at
+                = std::lower_bound(keyWeights.cbegin(), keyWeights.cend(), entries[c].weight);
+            keyCodes[c] = static_cast<std::uint16_t>(2 * (at - keyWeights.cbegin()) + 2);
+        }
     }
 };
 
@@ -87,6 +105,18 @@ const EntryTable &Table()
 {
     static const EntryTable table;
     return table;
+}
+
+// Yields the code point at s[i] and moves i past it; a surrogate pair is one code point.
+char32_t NextCodePoint(const char16_t *s, qsizetype size, qsizetype &i)
+{
+    char32_t c = s[i];
+    ++i;
+    if (QChar::isHighSurrogate(c) && i < size && QChar::isLowSurrogate(s[i])) {
+        c = QChar::surrogateToUcs4(static_cast<char16_t>(c), s[i]);
+        ++i;
+    }
+    return c;
 }
 
 // Walks the characters of a text and yields the entries of one round.
@@ -104,12 +134,7 @@ public:
     std::uint32_t Next()
     {
         while (i_ < size_) {
-            char32_t c = s_[i_];
-            ++i_;
-            if (QChar::isHighSurrogate(c) && i_ < size_ && QChar::isLowSurrogate(s_[i_])) {
-                c = QChar::surrogateToUcs4(static_cast<char16_t>(c), s_[i_]);
-                ++i_;
-            }
+            const char32_t c = NextCodePoint(s_, size_, i_);
             const Entry e = c < kTableSize ? table_.entries[c] : Classify(UpperChar(c));
             if (!firstRound_ || e.firstRound)
                 return e.weight;
@@ -162,6 +187,47 @@ int CompareNames(QStringView a, QStringView b)
     if (const int first = CompareRound(pa + i, na, pb + i, nb, true, table); first != 0)
         return first;
     return CompareRound(pa + i, na, pb + i, nb, false, table);
+}
+
+NameKey NameKeyOf(QStringView text)
+{
+    // The key is the sequence of the first round's weights, each coded by its place p among the
+    // table's weights: 2p + 2 for a weight of the table, 2p + 1 for one that falls between the
+    // table's weights p - 1 and p. Codes keep the order of the weights, and 0 (the end of the
+    // round) comes before every code, as the end of a text does. An odd code stands for many
+    // weights, so the key ends after it: two keys equal up to there are equal, and the texts
+    // decide.
+    const EntryTable &table = Table();
+    const int bits = table.keyBits;
+    const int perWord = 64 / bits;
+    NameKey key;
+    int placed = 0;
+    const char16_t *s = text.utf16();
+    for (qsizetype i = 0; i < text.size() && placed < 2 * perWord;) {
+        const char32_t c = NextCodePoint(s, text.size(), i);
+        std::uint64_t code = 0;
+        bool known = true;
+        if (c < kTableSize) {
+            if (!table.entries[c].firstRound)
+                continue;
+            code = table.keyCodes[c];
+        } else {
+            const Entry e = Classify(UpperChar(c));
+            if (!e.firstRound)
+                continue;
+            const auto at
+                = std::lower_bound(table.keyWeights.cbegin(), table.keyWeights.cend(), e.weight);
+            const auto place = static_cast<std::uint64_t>(at - table.keyWeights.cbegin());
+            known = at != table.keyWeights.cend() && *at == e.weight;
+            code = known ? 2 * place + 2 : 2 * place + 1;
+        }
+        std::uint64_t &word = placed < perWord ? key.high : key.low;
+        word |= code << (64 - bits * (placed % perWord + 1));
+        ++placed;
+        if (!known)
+            break;
+    }
+    return key;
 }
 
 } // namespace vl

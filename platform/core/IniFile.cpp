@@ -291,6 +291,18 @@ QStringList IniFile::SectionLines(QStringView section) const
     return lines;
 }
 
+QStringList IniFile::SectionValues(QStringView section) const
+{
+    QStringList values;
+    ForEachValue(section, [&](QStringView value) { values.append(value.toString()); });
+    return values;
+}
+
+void IniFile::ForEachValue(QStringView section, const std::function<void(QStringView)> &visit) const
+{
+    ForEachEntry(section, [&](QStringView, QStringView value) { visit(value); });
+}
+
 IniFile::Segment IniFile::RawSegment(QStringView text, QByteArrayView bytes)
 {
     Segment s;

@@ -70,6 +70,11 @@ public:
 
     // One line "key=value" per entry of the section, in file order, each with its own value.
     QStringList SectionLines(QStringView section) const;
+    // The value of each entry of the section, in file order.
+    QStringList SectionValues(QStringView section) const;
+    // Calls visit with the value of each entry of the section, in file order. The values are
+    // views of the file's text, valid until the file object is changed or destroyed.
+    void ForEachValue(QStringView section, const std::function<void(QStringView)> &visit) const;
 
     // Removes the section's entries (its comments stay).
     void EraseSection(QStringView section);

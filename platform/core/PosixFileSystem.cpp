@@ -8,6 +8,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -27,6 +28,106 @@ bool IsPlainFile(qint32 attributes)
 
 namespace {
 
+// The longest path the kernel takes in one call; a longer one fails with ENAMETOOLONG.
+constexpr qsizetype kLongestPath = PATH_MAX - 1;
+
+bool IsDots(const char *n)
+{
+    return n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0));
+}
+
+// Opens a folder whatever the length of its path: a path too long for the kernel is opened a
+// piece at a time, each piece relative to the folder that the one before opened, which resolves
+// it as the kernel would resolve the whole. A file descriptor, or -1 with errno set.
+int OpenFolder(const QByteArray &path, int flags)
+{
+    const QByteArray whole = path.isEmpty() ? QByteArrayLiteral(".") : path;
+    flags |= O_DIRECTORY | O_CLOEXEC;
+    if (whole.size() <= kLongestPath)
+        return ::open(whole.constData(), flags);
+    constexpr qsizetype kPiece = PATH_MAX / 2; // far above the longest name, NAME_MAX
+    int dir = AT_FDCWD;
+    qsizetype at = 0;
+    while (whole.size() - at > kPiece) {
+        // The piece ends at the last "/" that keeps it short enough.
+        const qsizetype slash = whole.lastIndexOf('/', at + kPiece - 1);
+        if (slash < at) {
+            if (dir != AT_FDCWD)
+                ::close(dir);
+            errno = ENAMETOOLONG;
+            return -1;
+        }
+        const QByteArray piece = slash == 0 ? QByteArrayLiteral("/") : whole.sliced(at, slash - at);
+        const int next = ::openat(dir, piece.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        const int error = errno;
+        if (dir != AT_FDCWD)
+            ::close(dir);
+        if (next < 0) {
+            errno = error;
+            return -1;
+        }
+        dir = next;
+        // Every piece after the first is relative: one that began with "/" would start again at
+        // the root.
+        for (at = slash + 1; at < whole.size() && whole.at(at) == '/';)
+            ++at;
+    }
+    const QByteArray rest = at == whole.size() ? QByteArrayLiteral(".") : whole.sliced(at);
+    const int fd = ::openat(dir, rest.constData(), flags);
+    const int error = errno;
+    if (dir != AT_FDCWD)
+        ::close(dir);
+    errno = error;
+    return fd;
+}
+
+// Opens a folder for reading its entries, whatever the length of its path.
+DIR *OpenDirectory(const QByteArray &path)
+{
+    const int fd = OpenFolder(path, O_RDONLY);
+    if (fd < 0)
+        return nullptr;
+    DIR *d = ::fdopendir(fd);
+    if (!d) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+    }
+    return d;
+}
+
+// Where names of one folder are resolved: by their whole path when it is short enough for the
+// kernel, else against the folder opened by OpenFolder.
+class FolderAt
+{
+public:
+    FolderAt(const QByteArray &folder, qsizetype longestName) : folder_(folder)
+    {
+        if (folder.size() + 1 + longestName <= kLongestPath)
+            return;
+        fd_ = OpenFolder(folder, O_PATH);
+        if (fd_ < 0)
+            error_ = errno;
+    }
+    ~FolderAt()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    FolderAt(const FolderAt &) = delete;
+    FolderAt &operator=(const FolderAt &) = delete;
+
+    // 0, or the errno of a folder that could not be opened.
+    int error() const { return error_; }
+    int fd() const { return fd_ >= 0 ? fd_ : AT_FDCWD; }
+    QByteArray Path(const QByteArray &name) const;
+
+private:
+    QByteArray folder_;
+    int fd_ = -1;
+    int error_ = 0;
+};
+
 class PosixListing final : public DirectoryListing
 {
 public:
@@ -40,7 +141,7 @@ public:
             folder.chop(3);
         if (folder.isEmpty())
             folder = "./";
-        dir_ = ::opendir(folder.constData());
+        dir_ = OpenDirectory(folder);
         if (!dir_)
             return errno ? errno : ENOENT;
         exclusion_ = ExclusionSet(mask);
@@ -119,6 +220,11 @@ QByteArray Join(const QByteArray &folder, const QByteArray &name)
     return folder + '/' + name;
 }
 
+QByteArray FolderAt::Path(const QByteArray &name) const
+{
+    return fd_ >= 0 ? name : Join(folder_, name);
+}
+
 // Renames from to to, both relative to dir, unless to exists. 0 or an errno.
 int RenameAt(int dir, const char *from, const char *to)
 {
@@ -162,14 +268,16 @@ public:
     {
         if (heldFd_ >= 0 && folder == heldFolder_)
             return RenameAt(heldFd_, from.constData(), to.constData());
-        return RenameAt(AT_FDCWD, Join(folder, from).constData(), Join(folder, to).constData());
+        const FolderAt at(folder, std::max(from.size(), to.size()));
+        if (at.error() != 0)
+            return at.error();
+        return RenameAt(at.fd(), at.Path(from).constData(), at.Path(to).constData());
     }
 
     void HoldFolder(const QByteArray &folder) override
     {
         ReleaseFolder();
-        const int fd
-            = ::open(folder.isEmpty() ? "." : folder.constData(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        const int fd = OpenFolder(folder, O_PATH);
         if (fd < 0)
             return;
         heldFd_ = fd;
@@ -193,10 +301,13 @@ public:
             if (::fstatat(heldFd_, a.constData(), &sa, AT_SYMLINK_NOFOLLOW) != 0
                 || ::fstatat(heldFd_, b.constData(), &sb, AT_SYMLINK_NOFOLLOW) != 0)
                 return errno;
-        } else if (::fstatat(AT_FDCWD, Join(folder, a).constData(), &sa, AT_SYMLINK_NOFOLLOW) != 0
-                   || ::fstatat(AT_FDCWD, Join(folder, b).constData(), &sb, AT_SYMLINK_NOFOLLOW)
-                          != 0) {
-            return errno;
+        } else {
+            const FolderAt at(folder, std::max(a.size(), b.size()));
+            if (at.error() != 0)
+                return at.error();
+            if (::fstatat(at.fd(), at.Path(a).constData(), &sa, AT_SYMLINK_NOFOLLOW) != 0
+                || ::fstatat(at.fd(), at.Path(b).constData(), &sb, AT_SYMLINK_NOFOLLOW) != 0)
+                return errno;
         }
         same = sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
         return 0;
@@ -205,7 +316,7 @@ public:
     int ListSubfolders(const QByteArray &folder, FolderIdentity &identity,
                        QList<QByteArray> *subfolders) override
     {
-        DIR *d = ::opendir(folder.isEmpty() ? "." : folder.constData());
+        DIR *d = OpenDirectory(folder);
         if (!d)
             return errno;
         struct stat st;
@@ -221,7 +332,7 @@ public:
             if (!e)
                 break;
             const char *n = e->d_name;
-            if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+            if (IsDots(n))
                 continue;
             // Links are not followed: lstat, not stat.
             struct stat sub;
@@ -234,7 +345,15 @@ public:
 
     int WriteAccess(const QByteArray &folder) override
     {
-        return ::access(folder.isEmpty() ? "." : folder.constData(), W_OK | X_OK) == 0 ? 0 : errno;
+        if (folder.size() <= kLongestPath)
+            return ::access(folder.isEmpty() ? "." : folder.constData(), W_OK | X_OK) == 0 ? 0
+                                                                                           : errno;
+        const int fd = OpenFolder(folder, O_PATH);
+        if (fd < 0)
+            return errno;
+        const int error = ::faccessat(fd, ".", W_OK | X_OK, 0) == 0 ? 0 : errno;
+        ::close(fd);
+        return error;
     }
 
     JournalStore &Journals() override { return SystemJournalStore(); }
@@ -242,14 +361,13 @@ public:
     int ListNames(const QByteArray &folder, QList<QByteArray> &names) override
     {
         names.clear();
-        DIR *d = ::opendir(folder.isEmpty() ? "." : folder.constData());
+        DIR *d = OpenDirectory(folder);
         if (!d)
             return errno;
         errno = 0;
         while (const dirent *e = ::readdir(d)) {
-            const char *n = e->d_name;
-            if (!(n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))))
-                names.append(QByteArray(n));
+            if (!IsDots(e->d_name))
+                names.append(QByteArray(e->d_name));
         }
         const int error = errno;
         ::closedir(d);
@@ -271,7 +389,15 @@ QByteArray RealPath(const QByteArray &path)
 
 int ChangeCurrentFolder(const QString &folder)
 {
-    return ::chdir(QFile::encodeName(folder).constData()) == 0 ? 0 : errno;
+    const QByteArray path = QFile::encodeName(folder);
+    if (path.size() <= kLongestPath)
+        return ::chdir(path.constData()) == 0 ? 0 : errno;
+    const int fd = OpenFolder(path, O_PATH);
+    if (fd < 0)
+        return errno;
+    const int error = ::fchdir(fd) == 0 ? 0 : errno;
+    ::close(fd);
+    return error;
 }
 
 FileSystem &SystemFileSystem()

@@ -87,5 +87,65 @@ TEST(Collation, IsAStrictWeakOrderThatAgreesWithUpperCaseEquality)
     }
 }
 
+// Sort keys decide only where the texts decide the same way: a difference of keys is the order
+// of the texts, and equal keys leave it to them. Texts near each other (long common starts, case
+// forms, characters of the key's table and beyond it, ignored characters) test both sides.
+TEST(Collation, SortKeysAgreeWithTheComparison)
+{
+    const QStringList fixed {u""_qs,
+                             u"a"_qs,
+                             u"A"_qs,
+                             u"ReadMe"_qs,
+                             u"README"_qs,
+                             u"Read-Me"_qs,
+                             u"Read\u200BMe"_qs,
+                             u"ReadMeReadMeReadMe1"_qs,
+                             u"ReadMeReadMeReadMe2"_qs,
+                             u"ReadMeReadMeReadMe"_qs,
+                             U("Ёлка"),
+                             U("Елка"),
+                             U("ЁЛКА"),
+                             U("Жук"),
+                             u"\u4E2D\u6587"_qs,
+                             u"\u4E2D\u6587a"_qs,
+                             u"\u4E2Db"_qs,
+                             u"a\u2C65"_qs,
+                             u"a\u023A"_qs,
+                             u"a\u023Ab"_qs,
+                             U("\xF0\x9F\x98\x80x"),
+                             U("\xF0\x9F\x98\x81"),
+                             u"1-2"_qs,
+                             u"12"_qs,
+                             u"(a)"_qs,
+                             u"_a"_qs,
+                             u"a.b"_qs,
+                             u"a b"_qs};
+    QStringList texts = fixed;
+    std::mt19937 rng(20261209);
+    for (int i = 0; i < 3000; ++i)
+        texts << RandomText(rng);
+    int decidedByKeys = 0;
+    for (const QString &a : texts) {
+        const NameKey ka = NameKeyOf(a);
+        for (qsizetype j = 0; j < texts.size(); j += (texts.size() > 100 ? 37 : 1)) {
+            const QString &b = texts.at(j);
+            const NameKey kb = NameKeyOf(b);
+            if (ka == kb)
+                continue;
+            ++decidedByKeys;
+            ASSERT_EQ(ka < kb ? -1 : 1, CompareNames(a, b))
+                << a.toStdString() << " | " << b.toStdString();
+        }
+        for (const QString &b : fixed) {
+            if (NameKeyOf(b) != ka) {
+                ASSERT_EQ(NameKeyOf(b) < ka ? 1 : -1, CompareNames(a, b))
+                    << a.toStdString() << " | " << b.toStdString();
+            }
+        }
+    }
+    EXPECT_GT(decidedByKeys, 100000); // the keys do decide most comparisons
+    EXPECT_EQ(NameKeyOf(u"ReadMe"), NameKeyOf(u"README"));
+}
+
 } // namespace
 } // namespace vl

@@ -235,10 +235,13 @@ TEST(Dictionary, LoadingInOneMergeEqualsInsertingOneByOne)
 {
     QRandomGenerator random(19);
     const QStringList builtin = {u"Alpha"_qs, u"Beta"_qs, u"Gamma"_qs, u"Zeta"_qs};
-    const QStringList pool = {u"alpha"_qs,   u"ALPHA"_qs, u"Delta"_qs, u"delta"_qs, u"DeLtA"_qs,
-                              u"Epsilon"_qs, u"Omega"_qs, u"ab-c"_qs,  u"abc"_qs,   u"a-bc"_qs,
-                              U("Заря"),     U("ЗАРЯ"),   u"1x"_qs,    u"x"_qs,     u"Zeta"_qs};
-    for (int round = 0; round < 200; ++round) {
+    const QStringList pool = {
+        u"alpha"_qs, u"ALPHA"_qs, u"Delta"_qs, u"delta"_qs, u"DeLtA"_qs, u"Epsilon"_qs, u"Omega"_qs,
+        u"ab-c"_qs, u"abc"_qs, u"a-bc"_qs, U("Заря"), U("ЗАРЯ"), u"1x"_qs, u"x"_qs, u"Zeta"_qs,
+        // Beyond the first characters that the sort keys hold.
+        u"InstallationGuide1"_qs, u"INSTALLATIONGUIDE1"_qs, u"InstallationGuide2"_qs,
+        u"Installation-Guide"_qs, u"InstallationGuid\u4E2D"_qs, u"InstallationGuid\u4E2E"_qs};
+    for (int round = 0; round < 400; ++round) {
         QStringList names;
         const int count = random.bounded(12);
         for (int i = 0; i < count; ++i)
@@ -250,11 +253,23 @@ TEST(Dictionary, LoadingInOneMergeEqualsInsertingOneByOne)
             users.Insert(name);
             spellings.Insert(name);
         }
-        TDictionary d;
+        // The names as a list, as views of one text, and in two loads one after the other.
+        TDictionary d, views, twice;
         d.SetBuiltinRows(builtin);
         d.LoadUserNames(names);
-        ASSERT_EQ(d.Spellings(), spellings.rows()) << names.join(u' ').toStdString();
-        ASSERT_EQ(d.UserList(), users.rows()) << names.join(u' ').toStdString();
+        const QString text = names.join(u'\n');
+        QList<QStringView> viewed;
+        for (const QStringView name : QStringView(text).split(u'\n'))
+            viewed.append(name);
+        views.SetBuiltinRows(builtin);
+        views.LoadUserNameViews(count == 0 ? QList<QStringView>() : viewed);
+        twice.SetBuiltinRows(builtin);
+        twice.LoadUserNames(names.mid(0, count / 2));
+        twice.LoadUserNames(names.mid(count / 2));
+        for (const TDictionary *loaded : {&d, &views, &twice}) {
+            ASSERT_EQ(loaded->Spellings(), spellings.rows()) << names.join(u' ').toStdString();
+            ASSERT_EQ(loaded->UserList(), users.rows()) << names.join(u' ').toStdString();
+        }
     }
 }
 

@@ -1,9 +1,11 @@
 #include "VLMain/core/FolderScan.h"
+#include "VLMain/core/RenamePass.h"
 
 #include "support/TestSupport.h"
 
 #include <QAbstractItemModelTester>
 #include <QCoreApplication>
+#include <QFile>
 
 #include <gtest/gtest.h>
 
@@ -12,8 +14,10 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <functional>
+#include <optional>
 
 namespace vl {
 namespace {
@@ -215,6 +219,114 @@ TEST(FolderScan, ErrorInTheMiddleKeepsWhatWasListed)
     ASSERT_EQ(model.size(), 2);
     EXPECT_EQ(model.at(0).caption, u"a");
     EXPECT_TRUE(hooks.renameEnabled);
+}
+
+// The real folder's entries, handed out in an order the test chooses.
+class OrderedListing final : public DirectoryListing
+{
+public:
+    explicit OrderedListing(const std::function<void(QList<DirectoryEntry> &)> &reorder) :
+        reorder_(reorder)
+    { }
+    int Start(const QByteArray &pattern, qint32 mask, DirectoryEntry &e) override
+    {
+        entries_.clear();
+        const auto real = SystemFileSystem().NewListing();
+        for (int r = real->Start(pattern, mask, e); r == 0; r = real->Next(e))
+            entries_.append(e);
+        real->Close();
+        reorder_(entries_);
+        next_ = 0;
+        return Next(e);
+    }
+    int Next(DirectoryEntry &e) override
+    {
+        if (next_ >= entries_.size())
+            return ENOENT;
+        e = entries_.at(next_++);
+        return 0;
+    }
+    void Close() override { }
+
+private:
+    std::function<void(QList<DirectoryEntry> &)> reorder_;
+    QList<DirectoryEntry> entries_;
+    qsizetype next_ = 0;
+};
+
+class OrderedFileSystem final : public test::ForwardingFileSystem
+{
+public:
+    std::function<void(QList<DirectoryEntry> &)> reorder;
+    std::unique_ptr<DirectoryListing> NewListing() override
+    {
+        return std::make_unique<OrderedListing>(reorder);
+    }
+};
+
+struct QuietPass : RenamePassHooks {
+    void BeforeItem(int, int, const QString &) override { }
+};
+
+TEST(FolderScan, CaseTwinsTakeTheSameOrderWhateverTheListingOrder)
+{
+    // Four names that all want «ReadMe.txt», and one other file between them.
+    const QList<QByteArray> twins {"readme.TXT", "README.txt", "Readme.Txt", "ReadMe.TXT"};
+    QList<int> permutation {0, 1, 2, 3, 4};
+    std::optional<QList<QByteArray>> firstOrder[2]; // descending, ascending
+    std::optional<QByteArray> firstWinner;
+    int listings = 0;
+    do {
+        for (const bool ascending : {true, false}) {
+            SCOPED_TRACE(::testing::Message()
+                         << "listing " << listings << " ascending " << ascending);
+            TempFolder dir;
+            for (const QByteArray &name : twins)
+                dir.AddFile(name, name);
+            dir.AddFile(QByteArray("readme-2.TXT"));
+            OrderedFileSystem fs;
+            fs.reorder = [&](QList<DirectoryEntry> &entries) {
+                std::sort(entries.begin(), entries.end(),
+                          [](const DirectoryEntry &a, const DirectoryEntry &b) {
+                              return a.name < b.name;
+                          });
+                QList<DirectoryEntry> files, rest;
+                for (const DirectoryEntry &e : entries)
+                    (IsPlainFile(e.attributes) && e.name != "." ? files : rest).append(e);
+                ASSERT_EQ(files.size(), permutation.size());
+                for (const int i : permutation)
+                    rest.append(files.at(i));
+                entries = rest;
+            };
+            FileListModel model;
+            SortFlags flags;
+            flags.SortAscending[0] = ascending;
+            RecordingHooks hooks;
+            FolderScanner(model, flags, hooks, fs).ScanFolder(dir.path());
+            ASSERT_EQ(model.size(), 5);
+            QList<QByteArray> order;
+            for (const FileItem &item : model.items())
+                order << item.diskName;
+            // Each listing gives the same list.
+            std::optional<QList<QByteArray>> &first = firstOrder[ascending ? 1 : 0];
+            if (!first)
+                first = order;
+            EXPECT_EQ(order, *first);
+
+            // The twin that gets the styled name is the same each time; the others keep theirs.
+            QuietPass pass;
+            RenameFiles(dir.path(), model, test::BuiltinDictionaries(), fs, pass);
+            const QByteArray winner = dir.Contents("ReadMe.txt");
+            if (!firstWinner)
+                firstWinner = winner;
+            EXPECT_EQ(winner, *firstWinner);
+            EXPECT_EQ(dir.Names().size(), 5);
+        }
+        ++listings;
+    } while (std::next_permutation(permutation.begin(), permutation.end()));
+    EXPECT_EQ(listings, 120);
+    // Byte order: the upper-case spelling of the listing comes first.
+    EXPECT_EQ(*firstWinner, "README.txt");
 }
 
 TEST(DirectoryListing, AttributeMaskExcludesEntries)
