@@ -1,9 +1,29 @@
 #include "VLMain/core/RenameSteps.h"
 
+#include "VLUtils/core/TextRules.h"
+
+#include <QSet>
+
 #include <algorithm>
 #include <cerrno>
 
 namespace vl {
+
+namespace {
+
+// Every temporary name ends in ".tmp", and no character outside ASCII has an upper-case form
+// among ".", "T", "M" and "P": only names with that ending can take one, whatever the case.
+bool EndsInTmp(const QByteArray &name)
+{
+    return name.size() >= 4 && qstrnicmp(name.constData() + name.size() - 4, ".tmp", 4) == 0;
+}
+
+QString CaseKey(const QByteArray &name)
+{
+    return UpperCase(QString::fromUtf8(name));
+}
+
+} // namespace
 
 QString Quoted(const QString &name)
 {
@@ -26,6 +46,37 @@ QByteArray SpareTemporaryName(const QByteArray &diskName, int number)
            && (static_cast<uchar>(diskName[keep]) & 0xC0) == 0x80)
         --keep;
     return diskName.left(keep) + tail;
+}
+
+void ChooseTemporaryNames(QList<JournalEntry> &plan, const QList<QByteArray> &folderNames)
+{
+    QSet<QString> taken;
+    for (const QByteArray &name : folderNames)
+        if (EndsInTmp(name))
+            taken.insert(CaseKey(name));
+    for (JournalEntry &entry : plan) {
+        QByteArray temp = TemporaryName(entry.oldName);
+        QString key = CaseKey(temp);
+        // Each spare name differs from the ones before it, so the search ends within the number
+        // of names taken.
+        for (int number = 1; temp.size() > kMaxNameBytes || taken.contains(key); ++number) {
+            temp = SpareTemporaryName(entry.oldName, number);
+            key = CaseKey(temp);
+        }
+        taken.insert(key);
+        entry.tempName = std::move(temp);
+    }
+}
+
+void ChooseTemporaryNames(FileSystem &fs, const QByteArray &folder, QList<JournalEntry> &plan)
+{
+    QList<QByteArray> names;
+    if (fs.ListNames(folder, names) != 0) {
+        names.clear();
+        for (const JournalEntry &entry : plan)
+            names.append(entry.oldName);
+    }
+    ChooseTemporaryNames(plan, names);
 }
 
 bool IsTemporaryNameOf(const QByteArray &tempName, const QByteArray &diskName)

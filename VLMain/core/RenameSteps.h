@@ -33,6 +33,17 @@ inline constexpr int kMaxNameBytes = 255;
 // («README~2.tmp»). number counts from 1.
 QByteArray SpareTemporaryName(const QByteArray &diskName, int number);
 
+// Gives each planned rename a temporary name that fits in kMaxNameBytes and that neither a name
+// in the folder nor an earlier entry of the plan holds, letter case ignored (on a folder that
+// folds case «README.TXT.TMP» takes «readme.TXT.tmp»): the file's own where it is free, else its
+// first free spare one. folderNames: every name in the folder. Done before the plan is written
+// down, so that the journal records the names that the steps use.
+void ChooseTemporaryNames(QList<JournalEntry> &plan, const QList<QByteArray> &folderNames);
+
+// The same for a plan in folder, read from fs; where the folder cannot be listed, the plan's own
+// names are all that is known to be there.
+void ChooseTemporaryNames(FileSystem &fs, const QByteArray &folder, QList<JournalEntry> &plan);
+
 // Whether tempName is one that a pass makes for diskName: its own temporary name or a spare one.
 // Recovery and undo carry out no step to or from any other name.
 bool IsTemporaryNameOf(const QByteArray &tempName, const QByteArray &diskName);
