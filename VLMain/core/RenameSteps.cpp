@@ -189,13 +189,41 @@ FolderRenamer::FolderRenamer(FileSystem &fs, const QByteArray &folder, bool oneS
     switched_(std::move(switched))
 { }
 
+bool FolderRenamer::TakenByItself(const QByteArray &oldName, const QByteArray &newName)
+{
+    bool same = false;
+    if (fs_.SameFile(folder_, oldName, newName, same) == 0 && same)
+        return true;
+    if (inodesTell_)
+        return false;
+    // Some file systems (FUSE ones among them) number each spelling of a name apart, so the
+    // inodes differ even for the file itself. The names decide: newName under exactly that
+    // spelling is another file, and so is any other name equal to it ignoring case; where only
+    // oldName is, the folder folds case.
+    QList<QByteArray> names;
+    if (fs_.ListNames(folder_, names) != 0)
+        return false;
+    const QString key = CaseKey(newName);
+    bool oldThere = false;
+    for (const QByteArray &name : names) {
+        if (name == newName) {
+            inodesTell_ = true; // a real clash, told apart by the inodes: trusted from now on
+            return false;
+        }
+        if (name == oldName)
+            oldThere = true;
+        else if (CaseKey(name) == key)
+            return false;
+    }
+    return oldThere;
+}
+
 RenameResult FolderRenamer::Rename(const QByteArray &oldName, const QByteArray &tempName,
                                    const QByteArray &newName, const StepObserver &observer)
 {
     if (oneStep_) {
         const int error = fs_.RenameNoReplace(folder_, oldName, newName);
-        bool same = false;
-        if (error != EEXIST || fs_.SameFile(folder_, oldName, newName, same) != 0 || !same) {
+        if (error != EEXIST || !TakenByItself(oldName, newName)) {
             RenameResult result;
             result.renamed = error == 0;
             if (!result.renamed)

@@ -62,8 +62,9 @@ bool TellsCaseApart(FileSystem &fs, const QByteArray &folder, const QList<Journa
 
 // The renames of one pass in one folder. Each is one no-replace step while the folder is taken
 // to tell case apart. When such a step finds its new name taken by the file itself (the same
-// device and inode), the folder folds case: switched is told once, before the first rename in two
-// steps, and every later rename of the pass goes in two steps at once.
+// device and inode, or, where the inodes cannot tell, no other entry of that name in any case),
+// the folder folds case: switched is told once, before the first rename in two steps, and every
+// later rename of the pass goes in two steps at once.
 class FolderRenamer
 {
 public:
@@ -75,9 +76,13 @@ public:
     bool oneStep() const { return oneStep_; }
 
 private:
+    // Whether the no-replace step old -> new failed because newName is the file itself.
+    bool TakenByItself(const QByteArray &oldName, const QByteArray &newName);
+
     FileSystem &fs_;
     QByteArray folder_;
     bool oneStep_;
+    bool inodesTell_ = false; // a clash has shown that this folder's inodes tell files apart
     std::function<void()> switched_;
 };
 

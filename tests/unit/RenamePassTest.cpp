@@ -516,6 +516,50 @@ TEST(RenamePass, SpareTemporaryNamesOnAFolderThatFoldsCase)
     EXPECT_EQ(names, (QList<QByteArray> {"README.TXT.TMP", "SETUP.EXE", longName, "readme.TXT"}));
 }
 
+// Where the inodes differ for every spelling of one file, as on some FUSE file systems, the names
+// tell a folder that folds case from a real clash.
+TEST(RenamePass, FoldedCaseIsFoundWhereInodesCannotTell)
+{
+    struct UnnumberedFileSystem : CaseInsensitiveFileSystem {
+        int SameFile(const QByteArray &, const QByteArray &a, const QByteArray &b,
+                     bool &same) override
+        {
+            same = false;
+            const bool there = files.contains(UpperCase(QString::fromUtf8(a)))
+                               && files.contains(UpperCase(QString::fromUtf8(b)));
+            return there ? 0 : ENOENT;
+        }
+    } folding;
+    folding.files.insert(u"README.TXT"_qs, "readme.TXT");
+    folding.files.insert(u"SETUP.EXE"_qs, "SETUP.EXE");
+    FileListModel model;
+    Fill(model, {"readme.TXT", "SETUP.EXE"});
+    TitleHooks hooks;
+    PassReport report = RenameFiles(u"/x/"_qs, model, BuiltinDictionaries(), folding, hooks);
+    EXPECT_EQ(report.failed, 0) << report.failures.join(u"; ").toStdString();
+    EXPECT_EQ(folding.files.value(u"README.TXT"_qs), "ReadMe.txt");
+    EXPECT_EQ(folding.files.value(u"SETUP.EXE"_qs), "Setup.exe");
+
+    // Told case apart, another file under the new name is a clash all the same.
+    TempFolder dir;
+    dir.AddFile(QByteArray("readme.TXT"), "mine");
+    dir.AddFile(QByteArray("ReadMe.txt"), "other");
+    struct Unnumbered : test::ForwardingFileSystem {
+        int SameFile(const QByteArray &, const QByteArray &, const QByteArray &,
+                     bool &same) override
+        {
+            same = false;
+            return 0;
+        }
+    } apart;
+    FileListModel clash;
+    Fill(clash, {"readme.TXT"});
+    report = Pass(dir, clash, apart);
+    EXPECT_EQ(report.failed, 1);
+    EXPECT_EQ(dir.Contents("readme.TXT"), "mine");
+    EXPECT_EQ(dir.Contents("ReadMe.txt"), "other");
+}
+
 TEST(RenamePass, RefusesRenamesThatChangeMoreThanCase)
 {
     FileItem item = MakeFileItem("readme.txt");
