@@ -207,10 +207,11 @@ UndoReport UndoPass(const JournalContents &journal, FileSystem &fs, const QStrin
     for (qsizetype i = journal.entries.size() - 1; i >= 0; --i) {
         const JournalEntry &e = journal.entries.at(i);
         if (journal.states.at(i) == StepState::Renamed)
-            plan.append({e.newName, TemporaryName(e.newName), e.oldName});
+            plan.append({e.newName, {}, e.oldName});
     }
     if (plan.isEmpty())
         return report;
+    ChooseTemporaryNames(fs, journal.folder, plan);
     const bool oneStep = TellsCaseApart(fs, journal.folder, plan);
     std::unique_ptr<RenameJournal> undoJournal = RenameJournal::Begin(
         fs.Journals(), journalFolder, journal.folder, plan, oneStep, &report.journalError);

@@ -80,7 +80,6 @@ ItemPlan ClassifyItem(const FileItem &item, const TDictionaries &dictionaries, S
     // file's spelling until its name is in a dictionary.
     plan.newName = DiskForm(styled, item);
     plan.rename = styled != oldForm && plan.newName.toUtf8() != item.diskName;
-    plan.tempName = TemporaryName(item.diskName);
     return plan;
 }
 
@@ -125,10 +124,14 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
             const ItemPlan &plan = plans.constLast();
             if (plan.rename && RefusalReason(item, plan.newName).isEmpty()) {
                 journalIndex[i] = static_cast<int>(journalPlan.size());
-                journalPlan.append({item.diskName, plan.tempName, plan.newName.toUtf8()});
+                journalPlan.append({item.diskName, {}, plan.newName.toUtf8()});
             }
         }
     }
+    // A temporary name that is taken or too long is replaced by a spare one here, so that the
+    // journal holds the names the steps will use, and a file whose own is taken is renamed too.
+    if (!journalPlan.isEmpty())
+        ChooseTemporaryNames(fs, folderBytes, journalPlan);
     // One listing-free look at the folder decides how its files are renamed; the journal says so
     // before the first rename.
     const bool oneStep = !journalPlan.isEmpty() && TellsCaseApart(fs, folderBytes, journalPlan);
@@ -171,9 +174,10 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
                     record = [&journal, index = journalIndex.at(i)](StepState state) {
                         journal->Record(index, state);
                     };
-                const QByteArray &newDiskName = journalPlan.at(journalIndex.at(i)).newName;
+                const JournalEntry &entry = journalPlan.at(journalIndex.at(i));
+                const QByteArray &newDiskName = entry.newName;
                 const RenameResult result
-                    = renamer.Rename(item.diskName, plan.tempName, newDiskName, record);
+                    = renamer.Rename(item.diskName, entry.tempName, newDiskName, record);
                 if (result.renamed) {
                     item.diskName = newDiskName;
                     item.caption = plan.caption;
@@ -183,7 +187,7 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
                 } else {
                     reason = result.reason;
                     if (result.leftAtTemp)
-                        item.diskName = plan.tempName;
+                        item.diskName = entry.tempName;
                 }
             }
             if (!reason.isEmpty()) {

@@ -1,7 +1,8 @@
 #pragma once
 
 // The rename pass: every file item is classified against the two dictionaries and its file
-// renamed to its styled name, in two steps through a temporary name, never replacing a file.
+// renamed to its styled name, never replacing a file: in one step where the folder tells letter
+// case apart, else in two steps through a temporary name.
 
 #include "VLMain/core/Dictionary.h"
 #include "VLMain/core/FileListModel.h"
@@ -41,7 +42,6 @@ struct ItemPlan {
     bool enablesAdd = false;
     bool rename = false; // the styled name differs from the listed one
     QString newName; // the file's new name on disk
-    QByteArray tempName; // the temporary name of the first step
     // What the item shows: after a successful rename, or (rule 1) in any case.
     QString caption;
     QString extension;

@@ -1,9 +1,29 @@
 #include "VLMain/core/RenameSteps.h"
 
+#include "VLUtils/core/TextRules.h"
+
+#include <QSet>
+
 #include <algorithm>
 #include <cerrno>
 
 namespace vl {
+
+namespace {
+
+// Every temporary name ends in ".tmp", and no character outside ASCII has an upper-case form
+// among ".", "T", "M" and "P": only names with that ending can take one, whatever the case.
+bool EndsInTmp(const QByteArray &name)
+{
+    return name.size() >= 4 && qstrnicmp(name.constData() + name.size() - 4, ".tmp", 4) == 0;
+}
+
+QString CaseKey(const QByteArray &name)
+{
+    return UpperCase(QString::fromUtf8(name));
+}
+
+} // namespace
 
 QString Quoted(const QString &name)
 {
@@ -26,6 +46,37 @@ QByteArray SpareTemporaryName(const QByteArray &diskName, int number)
            && (static_cast<uchar>(diskName[keep]) & 0xC0) == 0x80)
         --keep;
     return diskName.left(keep) + tail;
+}
+
+void ChooseTemporaryNames(QList<JournalEntry> &plan, const QList<QByteArray> &folderNames)
+{
+    QSet<QString> taken;
+    for (const QByteArray &name : folderNames)
+        if (EndsInTmp(name))
+            taken.insert(CaseKey(name));
+    for (JournalEntry &entry : plan) {
+        QByteArray temp = TemporaryName(entry.oldName);
+        QString key = CaseKey(temp);
+        // Each spare name differs from the ones before it, so the search ends within the number
+        // of names taken.
+        for (int number = 1; temp.size() > kMaxNameBytes || taken.contains(key); ++number) {
+            temp = SpareTemporaryName(entry.oldName, number);
+            key = CaseKey(temp);
+        }
+        taken.insert(key);
+        entry.tempName = std::move(temp);
+    }
+}
+
+void ChooseTemporaryNames(FileSystem &fs, const QByteArray &folder, QList<JournalEntry> &plan)
+{
+    QList<QByteArray> names;
+    if (fs.ListNames(folder, names) != 0) {
+        names.clear();
+        for (const JournalEntry &entry : plan)
+            names.append(entry.oldName);
+    }
+    ChooseTemporaryNames(plan, names);
 }
 
 bool IsTemporaryNameOf(const QByteArray &tempName, const QByteArray &diskName)
@@ -138,13 +189,41 @@ FolderRenamer::FolderRenamer(FileSystem &fs, const QByteArray &folder, bool oneS
     switched_(std::move(switched))
 { }
 
+bool FolderRenamer::TakenByItself(const QByteArray &oldName, const QByteArray &newName)
+{
+    bool same = false;
+    if (fs_.SameFile(folder_, oldName, newName, same) == 0 && same)
+        return true;
+    if (inodesTell_)
+        return false;
+    // Some file systems (FUSE ones among them) number each spelling of a name apart, so the
+    // inodes differ even for the file itself. The names decide: newName under exactly that
+    // spelling is another file, and so is any other name equal to it ignoring case; where only
+    // oldName is, the folder folds case.
+    QList<QByteArray> names;
+    if (fs_.ListNames(folder_, names) != 0)
+        return false;
+    const QString key = CaseKey(newName);
+    bool oldThere = false;
+    for (const QByteArray &name : names) {
+        if (name == newName) {
+            inodesTell_ = true; // a real clash, told apart by the inodes: trusted from now on
+            return false;
+        }
+        if (name == oldName)
+            oldThere = true;
+        else if (CaseKey(name) == key)
+            return false;
+    }
+    return oldThere;
+}
+
 RenameResult FolderRenamer::Rename(const QByteArray &oldName, const QByteArray &tempName,
                                    const QByteArray &newName, const StepObserver &observer)
 {
     if (oneStep_) {
         const int error = fs_.RenameNoReplace(folder_, oldName, newName);
-        bool same = false;
-        if (error != EEXIST || fs_.SameFile(folder_, oldName, newName, same) != 0 || !same) {
+        if (error != EEXIST || !TakenByItself(oldName, newName)) {
             RenameResult result;
             result.renamed = error == 0;
             if (!result.renamed)

@@ -33,6 +33,17 @@ inline constexpr int kMaxNameBytes = 255;
 // («README~2.tmp»). number counts from 1.
 QByteArray SpareTemporaryName(const QByteArray &diskName, int number);
 
+// Gives each planned rename a temporary name that fits in kMaxNameBytes and that neither a name
+// in the folder nor an earlier entry of the plan holds, letter case ignored (on a folder that
+// folds case «README.TXT.TMP» takes «readme.TXT.tmp»): the file's own where it is free, else its
+// first free spare one. folderNames: every name in the folder. Done before the plan is written
+// down, so that the journal records the names that the steps use.
+void ChooseTemporaryNames(QList<JournalEntry> &plan, const QList<QByteArray> &folderNames);
+
+// The same for a plan in folder, read from fs; where the folder cannot be listed, the plan's own
+// names are all that is known to be there.
+void ChooseTemporaryNames(FileSystem &fs, const QByteArray &folder, QList<JournalEntry> &plan);
+
 // Whether tempName is one that a pass makes for diskName: its own temporary name or a spare one.
 // Recovery and undo carry out no step to or from any other name.
 bool IsTemporaryNameOf(const QByteArray &tempName, const QByteArray &diskName);
@@ -51,8 +62,9 @@ bool TellsCaseApart(FileSystem &fs, const QByteArray &folder, const QList<Journa
 
 // The renames of one pass in one folder. Each is one no-replace step while the folder is taken
 // to tell case apart. When such a step finds its new name taken by the file itself (the same
-// device and inode), the folder folds case: switched is told once, before the first rename in two
-// steps, and every later rename of the pass goes in two steps at once.
+// device and inode, or, where the inodes cannot tell, no other entry of that name in any case),
+// the folder folds case: switched is told once, before the first rename in two steps, and every
+// later rename of the pass goes in two steps at once.
 class FolderRenamer
 {
 public:
@@ -64,9 +76,13 @@ public:
     bool oneStep() const { return oneStep_; }
 
 private:
+    // Whether the no-replace step old -> new failed because newName is the file itself.
+    bool TakenByItself(const QByteArray &oldName, const QByteArray &newName);
+
     FileSystem &fs_;
     QByteArray folder_;
     bool oneStep_;
+    bool inodesTell_ = false; // a clash has shown that this folder's inodes tell files apart
     std::function<void()> switched_;
 };
 

@@ -8,7 +8,10 @@ moment (most trials while it renames, some at any moment of the program's life),
 once, with its contents, under its old name or the name an uninterrupted pass gives it, and that
 no temporary name is left (but the user's own).
 
-    crash_trials.py DRIVER [--trials N] [--mid-pass N] [--files N] [--seed N]
+    crash_trials.py DRIVER [--trials N] [--mid-pass N] [--files N] [--seed N] [--folders DIR]
+
+--folders puts the renamed folders in DIR (a mount of another file system); the journals stay in
+a temporary folder of their own. --folding: that file system folds letter case.
 
 At least --trials trials are run, and more (up to three times as many) until --mid-pass of the
 kills have landed while the pass was renaming.
@@ -25,8 +28,10 @@ import tempfile
 import time
 
 
-def make_names(count):
-    names = []
+def make_names(count, folding=False):
+    """With folding, names that only another one's letter case tells apart are left out: where
+    the file system folds case they are one file."""
+    names, seen = [], set()
     kinds = [
         lambda i: b"readme-%04d.TXT" % i,       # known core, renamed
         lambda i: b"SETUP-%04d.EXE" % i,        # known core, renamed
@@ -40,11 +45,24 @@ def make_names(count):
     i = 0
     while len(names) < count:
         for kind in kinds:
-            if len(names) < count:
-                names.append(kind(i))
+            name = kind(i)
+            if len(names) < count and not (folding and name.upper() in seen):
+                names.append(name)
+                seen.add(name.upper())
         i += 1
-    names[-1] = b"readme-0000.TXT.tmp"  # the user's own file under the first file's temporary name
+    # The user's own file under the first file's temporary name; where case is folded, in
+    # another case, which takes the name all the same.
+    names[-1] = own_temp(folding)
     return names
+
+
+def own_temp(folding):
+    return b"README-0000.TXT.TMP" if folding else b"readme-0000.TXT.tmp"
+
+
+def is_temp(name, folding):
+    # The user's own file is styled like any other: its extension may come out lower-cased.
+    return name.lower().endswith(b".tmp") and name.upper() != own_temp(folding).upper()
 
 
 def fill(folder, names):
@@ -77,18 +95,21 @@ def main():
     parser.add_argument("--mid-pass", type=int, default=20, help="kills during the renames at least")
     parser.add_argument("--files", type=int, default=2000)
     parser.add_argument("--seed", type=int, default=int(time.time()))
+    parser.add_argument("--folders", help="where the renamed folders go")
+    parser.add_argument("--folding", action="store_true", help="the folders' file system folds case")
     opts = parser.parse_args()
     rng = random.Random(opts.seed)
     env = dict(os.environ, QT_QPA_PLATFORM="offscreen")
     work = tempfile.mkdtemp(prefix="vorlant-crash-")
-    names = make_names(opts.files)
+    place = opts.folders or work
+    names = make_names(opts.files, opts.folding)
     try:
         # Uninterrupted passes give every file its new name, and the time the renames take (the
         # shortest of three, so that the kills land inside the pass).
         durations, lives = [], []
         for run_number in range(3):
-            folder = os.path.join(work, "calibrate%d" % run_number)
-            journals = folder + "-journals"
+            folder = os.path.join(place, "calibrate%d" % run_number)
+            journals = os.path.join(work, "calibrate%d-journals" % run_number)
             os.mkdir(folder)
             fill(folder, names)
             spawned = time.monotonic()
@@ -108,7 +129,7 @@ def main():
         trial = -1
         while trial + 1 < opts.trials or (stats["killed"] < opts.mid_pass and trial + 1 < 3 * opts.trials):
             trial += 1
-            folder = os.path.join(work, "t%d" % trial)
+            folder = os.path.join(place, "t%d" % trial)
             journals = os.path.join(work, "t%d-journals" % trial)
             os.mkdir(folder)
             fill(folder, names)
@@ -128,8 +149,7 @@ def main():
                       os.listdir(journals) if os.path.isdir(journals) else None, file=sys.stderr)
             if os.path.isdir(journals) and any(j.endswith(".open") for j in os.listdir(journals)):
                 stats["killed"] += 1
-            own_temp = b"readme-0000.TXT.tmp"
-            stats["in_flight"] += sum(1 for n in os.listdir(os.fsencode(folder)) if n.endswith(b".tmp") and n != own_temp)
+            stats["in_flight"] += sum(1 for n in os.listdir(os.fsencode(folder)) if is_temp(n, opts.folding))
 
             run(opts.driver, "recover", journals)  # what the next start does
 
@@ -144,7 +164,10 @@ def main():
                 elif where[0] not in (name, final[data]):
                     stats["misplaced"] += 1
                     print("trial %d: %r is under %r" % (trial, name, where[0]), file=sys.stderr)
-            stats["temps_left"] += sum(1 for n in os.listdir(os.fsencode(folder)) if n.endswith(b".tmp") and n != own_temp)
+            left = [n for n in os.listdir(os.fsencode(folder)) if is_temp(n, opts.folding)]
+            if left:
+                print("trial %d: left under temporary names: %r" % (trial, left[:5]), file=sys.stderr)
+            stats["temps_left"] += len(left)
             if sum(len(w) for w in after.values()) != len(names):
                 stats["lost"] += 1
             shutil.rmtree(folder)

@@ -1,6 +1,7 @@
 #include "VLMain/core/RenamePass.h"
 
 #include "VLMain/core/FolderScan.h"
+#include "VLMain/core/JournalRecovery.h"
 #include "VLMain/core/RenameSteps.h"
 #include "VLUtils/core/TextRules.h"
 
@@ -237,20 +238,21 @@ TEST(RenamePass, FaultsLoseNothingAndAreShown)
         std::function<void(RecordingFileSystem &, const TempFolder &)> arrange;
         QList<QByteArray> expected; // on disk after
     };
-    const QByteArray longName = QByteArray(251, 'a') + ".TXT"; // 255 bytes: ".tmp" is too long
     const Case cases[] = {
         {"target taken by another file",
          {"readme.TXT", "ReadMe.txt"},
          {"readme.TXT"},
          nullptr,
          {"ReadMe.txt", "readme.TXT"}},
-        {"temporary name taken",
-         {"readme.TXT", "readme.TXT.tmp"},
+        {"temporary name taken after the plan",
          {"readme.TXT"},
-         nullptr,
-         {"readme.TXT", "readme.TXT.tmp"}},
+         {"readme.TXT"},
+         [](RecordingFileSystem &fs, const TempFolder &) {
+             fs.fail = [](const QByteArray &, const QByteArray &to) { return to.endsWith(".tmp"); };
+             fs.failWith = EEXIST;
+         },
+         {"readme.TXT"}},
         {"file gone since the scan", {}, {"readme.TXT"}, nullptr, {}},
-        {"name too long for the temporary name", {longName}, {longName}, nullptr, {longName}},
         {"second step fails: back under the old name",
          {"readme.TXT"},
          {"readme.TXT"},
@@ -295,6 +297,47 @@ TEST(RenamePass, FaultsLoseNothingAndAreShown)
                   QString::fromUtf8(model.at(0).diskName))
             << c.title << ": the item shows its name on disk";
         EXPECT_TRUE(FailureMessage(report).startsWith(U("Не удалось переименовать файлов: 1.")));
+    }
+}
+
+// In two steps, a file whose own temporary name is taken, or does not fit, goes through a spare
+// one, and the file under the taken name keeps its contents.
+TEST(RenamePass, TakenOrOverlongTemporaryNamesDoNotStopARename)
+{
+    const QByteArray longName = QByteArray(251, 'a') + ".TXT"; // 255 bytes: ".tmp" is too long
+    struct Case {
+        const char *title;
+        QList<QByteArray> files;
+        QList<QByteArray> expected;
+        QByteArray temp;
+    };
+    const Case cases[] = {
+        {"temporary name taken",
+         {"readme.TXT", "readme.TXT.tmp"},
+         {"ReadMe.txt", "readme.TXT.tmp"},
+         "readme.TXT~1.tmp"},
+        {"name too long for its temporary name",
+         {longName},
+         {QByteArray(251, 'a') + ".txt"},
+         SpareTemporaryName(longName, 1)},
+    };
+    for (const Case &c : cases) {
+        TempFolder dir;
+        for (const QByteArray &f : c.files)
+            dir.AddFile(f, "data:" + f);
+        FileListModel model;
+        Fill(model, {c.files.first()});
+        RecordingFileSystem fs;
+        fs.foldCase = true;
+        const PassReport report = Pass(dir, model, fs);
+        EXPECT_EQ(report.failed, 0) << c.title;
+        EXPECT_EQ(dir.Names(), c.expected) << c.title;
+        EXPECT_EQ(dir.Contents(c.expected.first()), "data:" + c.files.first()) << c.title;
+        if (c.files.size() > 1) {
+            EXPECT_EQ(dir.Contents(c.files.at(1)), "data:" + c.files.at(1)) << c.title;
+        }
+        EXPECT_TRUE(fs.calls.contains(QString::fromUtf8(c.files.first() + " -> " + c.temp)))
+            << c.title << ": " << fs.calls.join(u", ").toStdString();
     }
 }
 
@@ -385,6 +428,136 @@ TEST(RenamePass, CaseOnlyRenameWorksOnACaseInsensitiveFileSystem)
     EXPECT_EQ(fs.files.value(u"README.TXT"_qs), "ReadMe.txt");
     EXPECT_EQ(fs.files.value(u"SETUP.EXE"_qs), "SETUP.EXE");
     EXPECT_EQ(fs.files.size(), 2);
+}
+
+TEST(RenameSteps, ChoosesFreeTemporaryNames)
+{
+    const QByteArray longName = QByteArray(251, 'a') + ".TXT";
+    const QByteArray longTemp = SpareTemporaryName(longName, 1);
+    struct Case {
+        const char *title;
+        QList<QByteArray> folder; // every name in the folder
+        QList<QByteArray> renamed; // the plan's old names, in order
+        QList<QByteArray> temps; // the temporary names chosen
+    };
+    const Case cases[] = {
+        {"own names free", {"a.TXT", "README"}, {"a.TXT", "README"}, {"a.TXT.tmp", "README..tmp"}},
+        {"own name taken in another case",
+         {"readme.TXT", "README.TXT.TMP"},
+         {"readme.TXT"},
+         {"readme.TXT~1.tmp"}},
+        {"own name and the first spare taken",
+         {"x.DOC", "x.doc.tmp", "X.DOC~1.TMP"},
+         {"x.DOC"},
+         {"x.DOC~2.tmp"}},
+        {"a folder under the name counts too", {"b.TXT", "b.TXT.tmp"}, {"b.TXT"}, {"b.TXT~1.tmp"}},
+        {"too long for its own", {longName}, {longName}, {longTemp}},
+        {"one file's spare is another's own",
+         {"readme.TXT", "readme.TXT.tmp", "readme.TXT~1"},
+         {"readme.TXT", "readme.TXT~1"},
+         {"readme.TXT~1.tmp", "readme.TXT~1~1.tmp"}},
+        {"two files one name apart in case",
+         {"readme.TXT", "README.txt"},
+         {"readme.TXT", "README.txt"},
+         {"readme.TXT.tmp", "README.txt~1.tmp"}},
+    };
+    for (const Case &c : cases) {
+        QList<JournalEntry> plan;
+        for (const QByteArray &name : c.renamed)
+            plan.append({name, "stale.tmp", name.toLower()});
+        ChooseTemporaryNames(plan, c.folder);
+        QList<QByteArray> temps;
+        for (const JournalEntry &e : plan) {
+            temps.append(e.tempName);
+            EXPECT_TRUE(IsTemporaryNameOf(e.tempName, e.oldName)) << c.title;
+            EXPECT_LE(e.tempName.size(), kMaxNameBytes) << c.title;
+        }
+        EXPECT_EQ(temps, c.temps) << c.title;
+    }
+}
+
+// On a folder that folds case, a file whose own temporary name is taken, ignoring case, or too
+// long goes through a spare one, which the journal holds before the first step; the user's file
+// under the temporary name is not touched, and the pass's undo finds free names the same way.
+TEST(RenamePass, SpareTemporaryNamesOnAFolderThatFoldsCase)
+{
+    const QByteArray longName = QByteArray(251, 'a') + ".TXT";
+    const QByteArray longStyled = QByteArray(251, 'a') + ".txt";
+    CaseInsensitiveFileSystem fs;
+    for (const QByteArray &name : {QByteArray("readme.TXT"), QByteArray("README.TXT.TMP"),
+                                   QByteArray("SETUP.EXE"), longName})
+        fs.files.insert(UpperCase(QString::fromUtf8(name)), name);
+    FileListModel model;
+    Fill(model, {"readme.TXT", "SETUP.EXE", longName});
+    TempFolder journals;
+    TitleHooks hooks;
+    RenameOptions options;
+    options.journalFolder = journals.path();
+    const PassReport report
+        = RenameFiles(u"/x/"_qs, model, BuiltinDictionaries(), fs, hooks, options);
+    EXPECT_EQ(report.failed, 0) << report.failures.join(u"; ").toStdString();
+    EXPECT_EQ(report.renamed, 3);
+    QList<QByteArray> names = fs.files.values();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (QList<QByteArray> {"README.TXT.TMP", "ReadMe.txt", "Setup.exe", longStyled}));
+
+    const std::optional<JournalContents> journal = ReadLastJournal(u"/x/"_qs, journals.path());
+    ASSERT_TRUE(journal.has_value());
+    ASSERT_EQ(journal->entries.size(), 3);
+    EXPECT_FALSE(journal->oneStep);
+    EXPECT_EQ(journal->entries.at(0).tempName, "readme.TXT~1.tmp");
+    EXPECT_EQ(journal->entries.at(1).tempName, "SETUP.EXE.tmp");
+    EXPECT_EQ(journal->entries.at(2).tempName, SpareTemporaryName(longName, 1));
+
+    const UndoReport undo = UndoPass(*journal, fs, journals.path());
+    EXPECT_EQ(undo.reversed, 3) << undo.notReversed.join(u"; ").toStdString();
+    names = fs.files.values();
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (QList<QByteArray> {"README.TXT.TMP", "SETUP.EXE", longName, "readme.TXT"}));
+}
+
+// Where the inodes differ for every spelling of one file, as on some FUSE file systems, the names
+// tell a folder that folds case from a real clash.
+TEST(RenamePass, FoldedCaseIsFoundWhereInodesCannotTell)
+{
+    struct UnnumberedFileSystem : CaseInsensitiveFileSystem {
+        int SameFile(const QByteArray &, const QByteArray &a, const QByteArray &b,
+                     bool &same) override
+        {
+            same = false;
+            const bool there = files.contains(UpperCase(QString::fromUtf8(a)))
+                               && files.contains(UpperCase(QString::fromUtf8(b)));
+            return there ? 0 : ENOENT;
+        }
+    } folding;
+    folding.files.insert(u"README.TXT"_qs, "readme.TXT");
+    folding.files.insert(u"SETUP.EXE"_qs, "SETUP.EXE");
+    FileListModel model;
+    Fill(model, {"readme.TXT", "SETUP.EXE"});
+    TitleHooks hooks;
+    PassReport report = RenameFiles(u"/x/"_qs, model, BuiltinDictionaries(), folding, hooks);
+    EXPECT_EQ(report.failed, 0) << report.failures.join(u"; ").toStdString();
+    EXPECT_EQ(folding.files.value(u"README.TXT"_qs), "ReadMe.txt");
+    EXPECT_EQ(folding.files.value(u"SETUP.EXE"_qs), "Setup.exe");
+
+    // Told case apart, another file under the new name is a clash all the same.
+    TempFolder dir;
+    dir.AddFile(QByteArray("readme.TXT"), "mine");
+    dir.AddFile(QByteArray("ReadMe.txt"), "other");
+    struct Unnumbered : test::ForwardingFileSystem {
+        int SameFile(const QByteArray &, const QByteArray &, const QByteArray &,
+                     bool &same) override
+        {
+            same = false;
+            return 0;
+        }
+    } apart;
+    FileListModel clash;
+    Fill(clash, {"readme.TXT"});
+    report = Pass(dir, clash, apart);
+    EXPECT_EQ(report.failed, 1);
+    EXPECT_EQ(dir.Contents("readme.TXT"), "mine");
+    EXPECT_EQ(dir.Contents("ReadMe.txt"), "other");
 }
 
 TEST(RenamePass, RefusesRenamesThatChangeMoreThanCase)
