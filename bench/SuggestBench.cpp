@@ -37,7 +37,7 @@ const QList<vl::FileItem> &UnknownItems()
 {
     static const QList<vl::FileItem> items = [] {
         static const char *const kWords[] = {"printpreview", "setupwizard", "readmefirst",
-                                             "installlog", "mainwindow", "configfile"};
+                                             "installlog",   "mainwindow",  "configfile"};
         static const char *const kNone[] = {"qzxw", "vlkt", "zzqp", "wqxj"};
         QList<vl::FileItem> list;
         char name[64];

@@ -318,8 +318,9 @@ void FolderPass::Show(const QString &folder, const QList<FileItem> &items,
             text.Add(old + u" → " + outcome.newName);
         if (unknown)
             text.Add(u"не распознано: " + old
-                     + (suggestions.at(i).isEmpty() ? QString()
-                                                    : u" (предлагается: " + suggestions.at(i) + u')'));
+                     + (suggestions.at(i).isEmpty()
+                            ? QString()
+                            : u" (предлагается: " + suggestions.at(i) + u')'));
     }
     WriteOut(settings_.json ? json : text.text());
     for (const QString &error : errors)

@@ -76,8 +76,7 @@ std::optional<QString> SpellRun(QStringView run, const SuggestionWords &words)
                 continue;
             if (end - begin <= kShortWord && !(begin == 0 && end == n && end - begin == kShortWord))
                 continue;
-            const SuggestionWords::Word *word
-                = words.Find(upper.mid(bounds[begin], length));
+            const SuggestionWords::Word *word = words.Find(upper.mid(bounds[begin], length));
             if (!word)
                 continue;
             const int count = best[begin].count + 1;

@@ -148,8 +148,7 @@ void TMainForm::AcceptSuggestionsMenuItemClick()
         if (!files_.at(row).checked)
             continue;
         if (const QString caption = suggester_.CaptionFor(files_.at(row)); !caption.isEmpty())
-            files_.setData(files_.index(row, FileListModel::kCaptionColumn), caption,
-                           Qt::EditRole);
+            files_.setData(files_.index(row, FileListModel::kCaptionColumn), caption, Qt::EditRole);
     }
 }
 

@@ -23,8 +23,8 @@ int RowOf(const Window &w, const QByteArray &diskName)
 QString TipOf(const Window &w, const QByteArray &diskName)
 {
     const FileListModel &files = w.form->Files();
-    return files.data(files.index(RowOf(w, diskName), FileListModel::kCaptionColumn),
-                      Qt::ToolTipRole)
+    return files
+        .data(files.index(RowOf(w, diskName), FileListModel::kCaptionColumn), Qt::ToolTipRole)
         .toString();
 }
 
@@ -76,8 +76,9 @@ TEST(SuggestionWindow, TooltipsAndTheCommandWorkAsTheUsersOwnEdits)
     EXPECT_EQ(f.Dictionaries().names.UserList(),
               (QStringList {u"PrintPreview"_qs, u"qzxvkwj"_qs, u"SetupWizard"_qs}));
     QTest::mouseClick(f.RenameButton, Qt::LeftButton);
-    EXPECT_EQ(dir.Names(), (QList<QByteArray> {"PrintPreview.txt", "ReadMe.txt", "SetupWizard_2.doc",
-                                               "qzxvkwj.txt", "readmefirst.txt"}));
+    EXPECT_EQ(dir.Names(),
+              (QList<QByteArray> {"PrintPreview.txt", "ReadMe.txt", "SetupWizard_2.doc",
+                                  "qzxvkwj.txt", "readmefirst.txt"}));
 }
 
 } // namespace

@@ -70,16 +70,28 @@ TEST(SuggestSpelling, FewestWordsThenTheHigherRanksWin)
         const char *expected;
     };
     const TieCase cases[] = {
-        {"one word beats two", {u"NoteBook"_qs, u"Note"_qs, u"Book"_qs}, {900, 1, 1},
-         "notebook", "NoteBook"},
-        {"equal counts: the better ranks", {u"ABC"_qs, u"Defgh"_qs, u"Abcde"_qs, u"FGH"_qs},
-         {1, 1000, 10, 10}, "abcdefgh", "AbcdeFGH"},
-        {"the same split with the ranks turned", {u"ABC"_qs, u"Defgh"_qs, u"Abcde"_qs, u"FGH"_qs},
-         {1, 10, 100, 100}, "abcdefgh", "ABCDefgh"},
+        {"one word beats two",
+         {u"NoteBook"_qs, u"Note"_qs, u"Book"_qs},
+         {900, 1, 1},
+         "notebook",
+         "NoteBook"},
+        {"equal counts: the better ranks",
+         {u"ABC"_qs, u"Defgh"_qs, u"Abcde"_qs, u"FGH"_qs},
+         {1, 1000, 10, 10},
+         "abcdefgh",
+         "AbcdeFGH"},
+        {"the same split with the ranks turned",
+         {u"ABC"_qs, u"Defgh"_qs, u"Abcde"_qs, u"FGH"_qs},
+         {1, 10, 100, 100},
+         "abcdefgh",
+         "ABCDefgh"},
         {"two letters only as a whole run", {u"DB"_qs, u"Tool"_qs}, {1, 1}, "dbtool", ""},
         {"two letters as the whole run", {u"DB"_qs, u"Tool"_qs}, {1, 1}, "db_tool", "DB_Tool"},
-        {"rows with other characters are no words", {u"Pre-View"_qs, u"Pre"_qs}, {1, 1},
-         "preview", ""},
+        {"rows with other characters are no words",
+         {u"Pre-View"_qs, u"Pre"_qs},
+         {1, 1},
+         "preview",
+         ""},
     };
     for (const TieCase &c : cases) {
         const SuggestionWords words(c.rows, c.ranks);
