@@ -210,6 +210,8 @@ int Run(const CliOptions &options)
         settings.json = options.json;
         settings.journalFolder = JournalFolder();
         FolderPass pass(dictionaries, settings, totals, SystemFileSystem());
+        if (options.suggest || options.addSuggested)
+            pass.AcceptSuggestions(dictionaries);
         FolderWalker walker(pass, options.recursive, totals, SystemFileSystem());
         for (const QString &folder : folders)
             walker.Walk(folder);
@@ -217,6 +219,19 @@ int Run(const CliOptions &options)
             WriteOut(SummaryLine(totals, options.apply));
         if (totals.failed > 0 || totals.errors > 0)
             status = kExitFailed;
+        // Accepted for this run only, unless the user asked to keep them.
+        if (options.addSuggested && !pass.AcceptedSuggestions().isEmpty()) {
+            for (const QString &name : pass.AcceptedSuggestions()) {
+                const QString line = u"Имя «" + name + u"» добавлено в словарь имён.";
+                options.json ? WriteError(line) : WriteOut(line + u'\n');
+            }
+            try {
+                SaveUserNames(dictionaries, userNames);
+            } catch (const PlatformError &error) {
+                WriteError(error.message() + u"; добавленные имена не сохранены");
+                status = kExitFailed;
+            }
+        }
     }
     return status;
 }

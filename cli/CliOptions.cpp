@@ -9,7 +9,19 @@ namespace {
 // Every option of the command line, in the order --help lists them. The parser knows the options
 // by this table, --help is written from it, and the CLI tests check the manual page against
 // --help.
-enum class OptionId { Apply, Recursive, Json, Add, AddFull, Undo, UserNames, Help, Version };
+enum class OptionId {
+    Apply,
+    Recursive,
+    Json,
+    Suggest,
+    AddSuggested,
+    Add,
+    AddFull,
+    Undo,
+    UserNames,
+    Help,
+    Version
+};
 
 struct OptionRow {
     OptionId id;
@@ -26,7 +38,12 @@ const OptionRow kOptions[] = {
      u"символические ссылки на папки не просматриваются"},
     {OptionId::Json, 0, u"--json", u"",
      u"по одному объекту JSON на строку для каждого файла\n"
-     u"(поля folder, old, new, rule, state, error)"},
+     u"(поля folder, old, new, rule, state, error, suggestion)"},
+    {OptionId::Suggest, 0, u"--suggest", u"",
+     u"переименовать и нераспознанные файлы, у которых есть\n"
+     u"предложенное написание (из слов словарей), по нему"},
+    {OptionId::AddSuggested, 0, u"--add-suggested", u"",
+     u"как --suggest, и добавить предложенные написания\nв имена пользователя"},
     {OptionId::Add, 0, u"--add", u"ИМЯ", u"добавить имя в словарь имён"},
     {OptionId::AddFull, 0, u"--add-full", u"ИМЯ",
      u"добавить полное имя файла (с точкой и расширением)\nв словарь полных имён"},
@@ -131,6 +148,12 @@ ParseResult ParseArguments(const QStringList &arguments)
             case OptionId::Json:
                 o.json = true;
                 break;
+            case OptionId::Suggest:
+                o.suggest = true;
+                break;
+            case OptionId::AddSuggested:
+                o.addSuggested = true;
+                break;
             case OptionId::Undo:
                 o.undo = true;
                 if (hasInline)
@@ -184,7 +207,7 @@ ParseResult ParseArguments(const QStringList &arguments)
     if (o.help || o.version)
         return result; // the others do not matter then
     if (o.undo) {
-        if (o.apply || o.recursive || o.json || !o.names.isEmpty()) {
+        if (o.apply || o.recursive || o.json || o.suggest || o.addSuggested || !o.names.isEmpty()) {
             const QString option = beside.section(u'=', 0, 0);
             QString error = u"--undo не сочетается с " + Quoted(option);
             // The user may have meant a folder of that name.
@@ -201,6 +224,8 @@ ParseResult ParseArguments(const QStringList &arguments)
         return fail(QStringLiteral("не указана папка"));
     if (o.folders.isEmpty() && (o.apply || o.recursive))
         return fail(QStringLiteral("параметрам -x и -r нужна папка"));
+    if (o.folders.isEmpty() && (o.suggest || o.addSuggested))
+        return fail(QStringLiteral("параметрам --suggest и --add-suggested нужна папка"));
     for (const QString &folder : o.folders)
         if (folder.isEmpty())
             return fail(QStringLiteral("пустое имя папки"));
@@ -228,7 +253,7 @@ QString UsageText()
     }
     return QStringLiteral(
                "Использование:\n"
-               "  vorlant-cli [-x] [-r] [--json] ПАПКА...\n"
+               "  vorlant-cli [-x] [-r] [--json] [--suggest | --add-suggested] ПАПКА...\n"
                "  vorlant-cli --add ИМЯ | --add-full ИМЯ.РАСШ ... [ПАПКА...]\n"
                "  vorlant-cli --undo [ПАПКА]\n"
                "\n"

@@ -28,6 +28,8 @@ struct CliOptions {
     bool apply = false;
     bool recursive = false;
     bool json = false;
+    bool suggest = false; // rename unknown names to their suggested spellings
+    bool addSuggested = false; // that, and add the suggestions to the user's names
     QList<NameArgument> names; // --add and --add-full, in the order given
     bool undo = false;
     QString undoFolder; // empty: the current folder

@@ -3,6 +3,7 @@
 #include "cli/CliConsole.h"
 
 #include "VLMain/core/FolderScan.h"
+#include "VLMain/core/NameEditing.h"
 #include "VLMain/core/RenamePass.h"
 #include "VLUtils/core/Collation.h"
 #include "VLUtils/core/TextRules.h"
@@ -53,7 +54,8 @@ QString NameOf(const FileItem &item)
 }
 
 QString JsonLine(const QString &folder, const QString &oldName, const QString &newName,
-                 RenameRule rule, const QString &state, const QString &error)
+                 RenameRule rule, const QString &state, const QString &error,
+                 const QString &suggestion)
 {
     QJsonObject object;
     object.insert(QStringLiteral("folder"), folder);
@@ -63,6 +65,8 @@ QString JsonLine(const QString &folder, const QString &oldName, const QString &n
     object.insert(QStringLiteral("state"), state);
     object.insert(QStringLiteral("error"),
                   error.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(error));
+    object.insert(QStringLiteral("suggestion"),
+                  suggestion.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(suggestion));
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) + u'\n';
 }
 
@@ -175,8 +179,25 @@ FolderPass::FolderPass(const TDictionaries &dictionaries, const PassSettings &se
     dictionaries_(dictionaries),
     settings_(settings),
     totals_(totals),
-    fs_(fs)
+    fs_(fs),
+    suggester_(dictionaries)
 { }
+
+QStringList FolderPass::Suggestions(const QList<FileItem> &items)
+{
+    QStringList names;
+    names.reserve(items.size());
+    for (const FileItem &item : items) {
+        const QString caption = suggester_.CaptionFor(item);
+        // The file name as the pass writes it: the extension in lower case, and a final dot only
+        // where the listed name has one.
+        QString name = caption;
+        if (!caption.isEmpty() && (!item.extension.isEmpty() || item.diskName.endsWith('.')))
+            name += u'.' + LowerCase(item.extension);
+        names.append(name);
+    }
+    return names;
+}
 
 void FolderPass::Run(const QString &folder)
 {
@@ -196,6 +217,23 @@ void FolderPass::Run(const QString &folder)
     totals_.files += files.size();
 
     const QList<FileItem> before = files.items();
+    // Only names the dictionaries lack get a suggestion, so it is asked before any is accepted.
+    const QStringList suggestions = Suggestions(before);
+    QList<bool> accepted(before.size(), false);
+    if (acceptInto_) {
+        for (qsizetype i = 0; i < before.size(); ++i) {
+            if (suggestions.at(i).isEmpty())
+                continue;
+            const QString core = ExtractNameCore(suggester_.CaptionFor(before.at(i)));
+            accepted[i] = true;
+            if (!AddRefusalReason(core).isEmpty()) {
+                accepted[i] = false;
+            } else if (!acceptInto_->names.ContainsName(core)) {
+                acceptInto_->names.AddName(core);
+                accepted_.append(core);
+            }
+        }
+    }
     QList<ItemPlan> plans;
     plans.reserve(before.size());
     for (const FileItem &item : before)
@@ -227,7 +265,7 @@ void FolderPass::Run(const QString &folder)
         RenameFiles(folder, copy, dictionaries_, dryRun, hooks, RenameOptions {});
         outcomes = ApplyOutcomes(before, plans, copy);
     }
-    Show(folder, before, plans, outcomes);
+    Show(folder, before, plans, outcomes, suggestions, accepted);
 }
 
 QList<FolderPass::Outcome> FolderPass::ApplyOutcomes(const QList<FileItem> &before,
@@ -250,7 +288,8 @@ QList<FolderPass::Outcome> FolderPass::ApplyOutcomes(const QList<FileItem> &befo
 }
 
 void FolderPass::Show(const QString &folder, const QList<FileItem> &items,
-                      const QList<ItemPlan> &plans, const QList<Outcome> &outcomes)
+                      const QList<ItemPlan> &plans, const QList<Outcome> &outcomes,
+                      const QStringList &suggestions, const QList<bool> &accepted)
 {
     FolderText text(folder);
     QString json;
@@ -263,6 +302,7 @@ void FolderPass::Show(const QString &folder, const QList<FileItem> &items,
         totals_.renamed += outcome.renamed ? 1 : 0;
         totals_.failed += outcome.error.isEmpty() ? 0 : 1;
         totals_.unknown += unknown ? 1 : 0;
+        totals_.suggested += accepted.at(i) && outcome.renamed ? 1 : 0;
 
         if (!outcome.error.isEmpty())
             errors.append(
@@ -271,13 +311,16 @@ void FolderPass::Show(const QString &folder, const QList<FileItem> &items,
                 + outcome.newName + u": " + outcome.error);
         if (settings_.json) {
             json += JsonLine(folder, old, outcome.newName, plan.rule, StateText(outcome.state),
-                             outcome.error);
+                             outcome.error, suggestions.at(i));
             continue;
         }
         if (outcome.renamed)
             text.Add(old + u" → " + outcome.newName);
         if (unknown)
-            text.Add(u"не распознано: " + old);
+            text.Add(u"не распознано: " + old
+                     + (suggestions.at(i).isEmpty()
+                            ? QString()
+                            : u" (предлагается: " + suggestions.at(i) + u')'));
     }
     WriteOut(settings_.json ? json : text.text());
     for (const QString &error : errors)
@@ -298,7 +341,10 @@ QString SummaryLine(const Totals &t, bool apply)
     QString line = u"Итого — папок: " + QString::number(t.folders) + u", файлов: "
                    + QString::number(t.files)
                    + (apply ? u", переименовано: " : u", будет переименовано: ")
-                   + QString::number(t.renamed) + u", не распознано: " + QString::number(t.unknown);
+                   + QString::number(t.renamed);
+    if (t.suggested > 0)
+        line += u" (из них по предложенным написаниям: " + QString::number(t.suggested) + u')';
+    line += u", не распознано: " + QString::number(t.unknown);
     if (t.failed > 0)
         line += (apply ? u", не переименовано: " : u", не удастся переименовать: ")
                 + QString::number(t.failed);

@@ -7,6 +7,7 @@
 #include "VLMain/core/FileListModel.h"
 #include "VLMain/core/JournalRecovery.h"
 #include "VLMain/core/RenamePass.h"
+#include "VLMain/core/SpellingSuggestion.h"
 #include "platform/core/FileSystem.h"
 
 #include <QPair>
@@ -28,6 +29,7 @@ struct Totals {
     int renamed = 0; // renamed, or to be renamed in a preview
     int failed = 0; // not renamed, or to be refused in a preview
     int unknown = 0; // names that no dictionary holds
+    int suggested = 0; // of the renamed: by a suggested spelling (--suggest)
     int errors = 0; // folders that could not be read, journals that could not be kept
 };
 
@@ -41,6 +43,13 @@ public:
     // stdout, failures to stderr.
     void Run(const QString &folder);
 
+    // From now on unknown names with a suggested spelling are renamed by it: each suggestion is
+    // added to the name dictionary (which must be the one given above) before its folder's pass,
+    // as if the user had added it.
+    void AcceptSuggestions(TDictionaries &dictionaries) { acceptInto_ = &dictionaries; }
+    // The suggested spellings added so far, in the order added.
+    const QStringList &AcceptedSuggestions() const { return accepted_; }
+
 private:
     // What became, or would become, of one file.
     struct Outcome {
@@ -53,12 +62,18 @@ private:
     QList<Outcome> ApplyOutcomes(const QList<FileItem> &before, const QList<ItemPlan> &plans,
                                  const FileListModel &after);
     void Show(const QString &folder, const QList<FileItem> &items, const QList<ItemPlan> &plans,
-              const QList<Outcome> &outcomes);
+              const QList<Outcome> &outcomes, const QStringList &suggestions,
+              const QList<bool> &accepted);
+    // The file names that the suggestions give the items; empty where there is none.
+    QStringList Suggestions(const QList<FileItem> &items);
 
     const TDictionaries &dictionaries_;
     PassSettings settings_;
     Totals &totals_;
     FileSystem &fs_;
+    SpellingSuggester suggester_;
+    TDictionaries *acceptInto_ = nullptr;
+    QStringList accepted_;
 };
 
 // Shows what recovering a pass that was cut short did, on stderr; what it could not settle counts

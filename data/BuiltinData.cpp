@@ -11,6 +11,8 @@ extern const unsigned char kNamesText[];
 extern const std::size_t kNamesTextSize;
 extern const unsigned char kFullNamesText[];
 extern const std::size_t kFullNamesTextSize;
+extern const unsigned char kNameRanksText[];
+extern const std::size_t kNameRanksTextSize;
 
 namespace {
 
@@ -39,6 +41,28 @@ QStringList SplitRows(const unsigned char *bytes, std::size_t size)
 QStringList BuiltinNames()
 {
     return SplitRows(kNamesText, kNamesTextSize);
+}
+
+QList<int> BuiltinNameRanks()
+{
+    // One decimal number a line, written by the build.
+    QList<int> ranks;
+    int value = 0;
+    bool inNumber = false;
+    for (std::size_t i = 0; i < kNameRanksTextSize; ++i) {
+        const unsigned char c = kNameRanksText[i];
+        if (c >= '0' && c <= '9') {
+            value = value * 10 + (c - '0');
+            inNumber = true;
+        } else if (inNumber) {
+            ranks.append(value);
+            value = 0;
+            inNumber = false;
+        }
+    }
+    if (inNumber)
+        ranks.append(value);
+    return ranks;
 }
 
 QStringList BuiltinFullNames()

@@ -43,6 +43,10 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
         // says both.
         if (!item.failure.isEmpty())
             return QString(StateText(item.state) + u": " + item.failure);
+        if (index.column() == kCaptionColumn && suggestionSource_) {
+            if (const QString suggestion = suggestionSource_(item); !suggestion.isEmpty())
+                return QString(QString::fromUtf16(kSuggestionTipOpening) + suggestion);
+        }
         break;
     default:
         break;

@@ -13,6 +13,8 @@
 
 namespace vl {
 
+inline constexpr char16_t kSuggestionTipOpening[] = u"Предлагаемое написание: ";
+
 class FileListModel : public QAbstractTableModel
 {
     Q_OBJECT
@@ -22,6 +24,8 @@ public:
 
     // Decides what a committed caption edit does; without one, the caption takes the text.
     using EditHandler = std::function<void(int row, const QString &text)>;
+    // The suggested caption of an item whose name no dictionary holds; empty when there is none.
+    using SuggestionSource = std::function<QString(const FileItem &item)>;
 
     explicit FileListModel(QObject *parent = nullptr);
 
@@ -53,6 +57,8 @@ public:
     void SetCaptionsEditable(bool editable);
     bool CaptionsEditable() const { return editable_; }
     void SetEditHandler(EditHandler handler) { editHandler_ = std::move(handler); }
+    // Asked only when a caption's tooltip is wanted, so listing and renaming never pay for it.
+    void SetSuggestionSource(SuggestionSource source) { suggestionSource_ = std::move(source); }
 
 signals:
     // A mark was set or cleared through the view, SetChecked or SetAllChecked (not by SetItem,
@@ -63,6 +69,7 @@ private:
     QList<FileItem> items_;
     bool editable_ = true;
     EditHandler editHandler_;
+    SuggestionSource suggestionSource_;
 };
 
 } // namespace vl

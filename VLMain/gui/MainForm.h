@@ -7,6 +7,7 @@
 #include "VLMain/core/FileListModel.h"
 #include "VLMain/core/FolderScan.h"
 #include "VLMain/core/RenamePass.h"
+#include "VLMain/core/SpellingSuggestion.h"
 
 #include <QElapsedTimer>
 #include <QWidget>
@@ -73,6 +74,7 @@ public:
     QMenu *CheckPopupMenu = nullptr;
     QAction *CheckAllMenuItem = nullptr;
     QAction *UncheckAllMenuItem = nullptr;
+    QAction *AcceptSuggestionsMenuItem = nullptr;
 
     FileListModel &Files() { return files_; }
     TDictionaries &Dictionaries() { return dictionaries_; }
@@ -99,6 +101,7 @@ public:
     bool FolderEditKeyDown(int key, Qt::KeyboardModifiers shift);
     void CheckAllMenuItemClick();
     void UncheckAllMenuItemClick();
+    void AcceptSuggestionsMenuItemClick();
 
 protected:
     bool event(QEvent *event) override;
@@ -135,6 +138,7 @@ private:
     MainFormOptions options_;
     FileSystem &fs_;
     TDictionaries dictionaries_;
+    SpellingSuggester suggester_ {dictionaries_};
     FileListModel files_;
     SortFlags flags_;
     FolderScanner scanner_;

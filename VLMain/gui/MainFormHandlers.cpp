@@ -138,6 +138,20 @@ void TMainForm::UncheckAllMenuItemClick()
     files_.SetAllChecked(false);
 }
 
+void TMainForm::AcceptSuggestionsMenuItemClick()
+{
+    if (busy_)
+        return;
+    // Each suggestion goes in as the user's own edit of the caption would: the same rule, mark
+    // and state, and the add button then adds them.
+    for (int row = 0; row < files_.size(); ++row) {
+        if (!files_.at(row).checked)
+            continue;
+        if (const QString caption = suggester_.CaptionFor(files_.at(row)); !caption.isEmpty())
+            files_.setData(files_.index(row, FileListModel::kCaptionColumn), caption, Qt::EditRole);
+    }
+}
+
 void TMainForm::AddButtonClick()
 {
     if (busy_)

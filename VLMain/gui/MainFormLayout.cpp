@@ -150,6 +150,13 @@ void TMainForm::CreateControls(std::future<QFont> &font)
     UncheckAllMenuItem = CheckPopupMenu->addAction(QStringLiteral("&Снять всю отметку"));
     UncheckAllMenuItem->setObjectName(QStringLiteral("UncheckAllMenuItem"));
     connect(UncheckAllMenuItem, &QAction::triggered, this, &TMainForm::UncheckAllMenuItemClick);
+    AcceptSuggestionsMenuItem
+        = CheckPopupMenu->addAction(QStringLiteral("&Принять предложенные написания"));
+    AcceptSuggestionsMenuItem->setObjectName(QStringLiteral("AcceptSuggestionsMenuItem"));
+    connect(AcceptSuggestionsMenuItem, &QAction::triggered, this,
+            &TMainForm::AcceptSuggestionsMenuItemClick);
+    files_.SetSuggestionSource(
+        [this](const FileItem &item) { return suggester_.CaptionFor(item); });
     connect(FilesListView, &QWidget::customContextMenuRequested, this, [this](const QPoint &pos) {
         if (FilesListView->HandlersAttached())
             CheckPopupMenu->popup(FilesListView->viewport()->mapToGlobal(pos));

@@ -33,7 +33,7 @@ WORKED_EXAMPLES = [
     ("kvartal-2.doc", "kvartal-2.doc", 3, "Не распознано"),
     ("1.JPG", "1.jpg", 4, "Распознано"),
 ]
-JSON_KEYS = {"folder", "old", "new", "rule", "state", "error"}
+JSON_KEYS = {"folder", "old", "new", "rule", "state", "error", "suggestion"}
 
 
 def write(path, data=None):
@@ -95,6 +95,7 @@ class CliTestCase(unittest.TestCase):
             self.assertIn(r["rule"], (1, 2, 3, 4))
             self.assertTrue(r["folder"].endswith("/"))
             self.assertTrue(r["error"] is None or isinstance(r["error"], str))
+            self.assertTrue(r["suggestion"] is None or isinstance(r["suggestion"], str))
         return status, records, err
 
     @staticmethod
@@ -307,6 +308,59 @@ class Passes(CliTestCase):
         os.close(master)
         self.assertEqual(p.returncode, 0)
         return data.decode("utf-8", "replace")
+
+
+class Suggestions(CliTestCase):
+    FILES = ["printpreview.TXT", "setupwizard_2.doc", "qzxvkwj.txt", "readme.txt"]
+
+    def test_preview_and_json_show_the_suggestions(self):
+        folder = self.folder(files=self.FILES)
+        status, out, err = self.run_cli(folder)
+        self.assertEqual((status, err), (0, ""))
+        unknown = sorted(l.strip() for l in out.splitlines() if l.startswith("  не распознано:"))
+        self.assertEqual(unknown, ["не распознано: printpreview.TXT (предлагается: PrintPreview.txt)",
+                                   "не распознано: qzxvkwj.txt",
+                                   "не распознано: setupwizard_2.doc (предлагается: SetupWizard_2.doc)"])
+        status, records, _ = self.run_json(folder)
+        self.assertEqual({r["old"]: r["suggestion"] for r in records},
+                         {"printpreview.TXT": "PrintPreview.txt", "setupwizard_2.doc": "SetupWizard_2.doc",
+                          "qzxvkwj.txt": None, "readme.txt": None})
+
+    def test_suggest_renames_by_the_suggestions_for_this_run_only(self):
+        folder = self.folder(files=self.FILES)
+        before = snapshot(folder)
+        status, out, err = self.run_cli("--suggest", folder)  # a preview: nothing changes
+        self.assertEqual((status, err), (0, ""))
+        self.assertEqual(snapshot(folder), before)
+        self.assertIn("printpreview.TXT → PrintPreview.txt", out)
+        status, out, err = self.run_cli("--suggest", "-x", folder)
+        self.assertEqual((status, err), (0, ""))
+        self.assertEqual(sorted(os.listdir(folder)),
+                         ["PrintPreview.txt", "ReadMe.txt", "SetupWizard_2.doc", "qzxvkwj.txt"])
+        self.assertEqual(out.splitlines()[-1], "Итого — папок: 1, файлов: 4, переименовано: 3 "
+                         "(из них по предложенным написаниям: 2), не распознано: 1.")
+        self.assertFalse(os.path.exists(self.names_file))
+
+    def test_add_suggested_keeps_the_suggestions_as_user_names(self):
+        folder = self.folder(files=self.FILES)
+        status, out, err = self.run_cli("--add-suggested", "-x", folder)
+        self.assertEqual((status, err), (0, ""))
+        self.assertIn("Имя «SetupWizard» добавлено в словарь имён.", out)
+        with open(self.names_file, encoding="utf-8") as f:
+            self.assertEqual(f.read(), "[NAMES]\n0=PrintPreview\n1=SetupWizard\n")
+        # The next run knows them: the same spelling in other files, no suggestion needed.
+        other = self.folder("other", ["PRINTPREVIEW.DOC"])
+        status, out, err = self.run_cli(other)
+        self.assertEqual((status, err), (0, ""))
+        self.assertIn("PRINTPREVIEW.DOC → PrintPreview.doc", out)
+
+    def test_suggestions_need_a_folder(self):
+        for option in ("--suggest", "--add-suggested"):
+            status, _, err = self.run_cli(option)
+            self.assertEqual(status, 2, option)
+            self.assertIn("папк", err)
+        status, _, _ = self.run_cli("--undo", "--suggest")
+        self.assertEqual(status, 2)
 
 
 class UserNames(CliTestCase):

@@ -309,6 +309,47 @@ def keyboard_mark_edit_add_restart(s):
     s.contents_intact()
 
 
+def keyboard_accepts_suggested_spellings(s):
+    """Keys only: after the pass, the context menu's command takes the suggestions, Add adds them."""
+    s.files("printpreview.TXT", "setupwizard_2.doc", "qzxvkwj.txt")
+    app = s.start()
+    app.wait_window()
+    app.settle()
+    s.rename(app, ["printpreview.txt", "qzxvkwj.txt", "setupwizard_2.doc"])
+    # The pass leaves the focus on the add button; Tab goes on to the list.
+    app.key("Tab")
+    app.key("Home")
+    shown = lambda: app.display.xdotool("search", "--onlyvisible", "--class", "").split()
+    before = len(shown())
+    app.key("Menu")
+    wait_for("the context menu", lambda: len(shown()) > before, timeout=5)
+
+    # A busy machine may map the menu before it takes the keyboard: the key goes again until the
+    # menu has closed on it.
+    def accepted():
+        app.key("Cyrillic_pe")
+        try:
+            wait_for("the menu to close", lambda: len(shown()) <= before, timeout=1.5)
+            return True
+        except Failure:
+            return False
+    wait_for("the command to be taken", accepted, timeout=10, interval=0)
+    app.key("shift+Tab")  # back to the add button, now enabled
+    app.key("space")
+    app.close()
+    check(app.wait_exit() == 0, "the program did not end normally")
+    expected = b"[NAMES]\n0=PrintPreview\n1=qzxvkwj\n2=SetupWizard\n"
+    check(os.path.exists(s.ini) and read(s.ini) == expected,
+          "user name file: %r" % (read(s.ini) if os.path.exists(s.ini) else None))
+
+    app = s.start()
+    app.wait_window()
+    s.rename(app, ["PrintPreview.txt", "SetupWizard_2.doc", "qzxvkwj.txt"])
+    app.close()
+    check(app.wait_exit() == 0, "the program did not end normally")
+    s.contents_intact()
+
+
 def keyboard_refused_edit_keeps_the_list(s):
     """After a refused edit the list has the focus again, on its row, with the editor closed."""
     s.files("zqtoolkit.TXT")
@@ -592,7 +633,8 @@ def read_only_folder(s):
         umount(s.folder)
 
 
-SCENARIOS = [rename_edit_add_restart, keyboard_mark_edit_add_restart, keyboard_refused_edit_keeps_the_list,
+SCENARIOS = [rename_edit_add_restart, keyboard_mark_edit_add_restart, keyboard_accepts_suggested_spellings,
+             keyboard_refused_edit_keeps_the_list,
              keyboard_about_and_window_menu, picker_in_russian_keeps_no_settings, hostile_names_on_disk, damaged_user_name_file, huge_user_name_file,
              hostile_user_name_file, self_check_fault_ends_program, unwritable_user_name_file, full_disk_user_name_file, read_only_folder,
              killed_pass_recovered_at_next_start]

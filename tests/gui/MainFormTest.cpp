@@ -126,9 +126,10 @@ TEST(MainForm, ControlsHaveTheirNamesAndCaptions)
         EXPECT_EQ(f.Files().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString(),
                   QString::fromUtf16(captions[c]));
     }
-    ASSERT_EQ(f.CheckPopupMenu->actions().size(), 2);
+    ASSERT_EQ(f.CheckPopupMenu->actions().size(), 3);
     EXPECT_EQ(f.CheckAllMenuItem->text(), u"&Отметить все имена");
     EXPECT_EQ(f.UncheckAllMenuItem->text(), u"&Снять всю отметку");
+    EXPECT_EQ(f.AcceptSuggestionsMenuItem->text(), u"&Принять предложенные написания");
 }
 
 // The visible controls: each lies inside the window, none covers another, at the smallest size
