@@ -16,6 +16,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace vl::cli {
@@ -136,14 +137,32 @@ int Undo(const QString &argument)
     const QString &folder = folders.first();
     const QString journalFolder = JournalFolder();
     Totals totals;
-    ReportRecovery(RecoverUnfinishedJournals(journalFolder, SystemFileSystem(), folder), totals);
+    const RecoveryReport recovery
+        = RecoverUnfinishedJournals(journalFolder, SystemFileSystem(), folder);
+    ReportRecovery(recovery, totals);
+    if (recovery.undosFinished > 0) {
+        // An undo of this folder was cut short: finishing it was what was asked for.
+        WriteOut(folder + u'\n' + u"Возвращено прежних имён: "
+                 + QString::number(recovery.undoReversed) + u".\n");
+        return totals.errors == 0 && recovery.refused.isEmpty() ? kExitDone : kExitFailed;
+    }
 
-    const std::optional<JournalContents> journal = ReadLastJournal(folder, journalFolder);
+    QString distrust;
+    const std::optional<JournalContents> journal
+        = ReadLastJournal(folder, journalFolder, &distrust);
+    if (!distrust.isEmpty())
+        WriteError(u"журнал не выполнен: " + distrust);
     if (!journal) {
         WriteError(folder + u": нет журнала переименований этой папки, отменять нечего");
         return kExitFailed;
     }
     const UndoReport report = UndoPass(*journal, SystemFileSystem(), journalFolder);
+    if (!report.refusal.isEmpty()) {
+        WriteError(folder + u": " + report.refusal);
+        return kExitFailed;
+    }
+    for (const QString &refused : report.refused)
+        WriteError(folder + u": " + refused);
     for (const QString &failure : report.notReversed)
         WriteError(folder + u": не удалось вернуть прежнее имя: " + failure);
     if (!report.journalError.isEmpty())
@@ -154,7 +173,37 @@ int Undo(const QString &argument)
                     ? QString()
                     : u", не возвращено: " + QString::number(report.notReversed.size()))
              + u".\n");
-    return report.notReversed.isEmpty() && totals.errors == 0 ? kExitDone : kExitFailed;
+    return report.notReversed.isEmpty() && report.refused.isEmpty() && totals.errors == 0
+               ? kExitDone
+               : kExitFailed;
+}
+
+// Drops the unfinished journals of a folder, which need not exist any more.
+int Forget(const QString &argument)
+{
+    const QString folder
+        = WithSeparator(QDir::cleanPath(QDir::current().absoluteFilePath(argument)));
+    const QString journalFolder = JournalFolder();
+    Totals totals;
+    // A folder that is there is recovered first; only what cannot be settled is forgotten.
+    if (QFileInfo(folder).isDir())
+        ReportRecovery(RecoverUnfinishedJournals(journalFolder, SystemFileSystem(), folder),
+                       totals);
+    const ForgetReport report
+        = ForgetJournals(journalFolder, SystemJournalStore(), QFile::encodeName(folder));
+    if (!report.distrust.isEmpty()) {
+        WriteError(u"журналы не тронуты: " + report.distrust);
+        return kExitFailed;
+    }
+    if (report.inUse > 0)
+        WriteError(folder + u": журнал идущего сейчас переименования не тронут");
+    if (report.forgotten == 0) {
+        WriteOut(folder + u": нет прерванных переименований этой папки, забывать нечего.\n");
+        return report.inUse > 0 ? kExitFailed : kExitDone;
+    }
+    WriteOut(folder + u": забыто прерванных переименований: " + QString::number(report.forgotten)
+             + u".\n");
+    return kExitDone;
 }
 
 int Run(const CliOptions &options)
@@ -170,6 +219,8 @@ int Run(const CliOptions &options)
 
     if (options.undo)
         return Undo(options.undoFolder);
+    if (!options.forgetFolder.isEmpty())
+        return Forget(options.forgetFolder);
 
     QStringList folders;
     if (QString error; !ResolveFolders(options.folders, folders, error))

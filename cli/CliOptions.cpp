@@ -18,6 +18,7 @@ enum class OptionId {
     Add,
     AddFull,
     Undo,
+    Forget,
     UserNames,
     Help,
     Version
@@ -49,6 +50,8 @@ const OptionRow kOptions[] = {
      u"добавить полное имя файла (с точкой и расширением)\nв словарь полных имён"},
     {OptionId::Undo, 0, u"--undo", u"[ПАПКА]",
      u"отменить последнее переименование в папке\n(по умолчанию — в текущей)"},
+    {OptionId::Forget, 0, u"--forget", u"ПАПКА",
+     u"забыть прерванное переименование в ПАПКЕ,\nкоторой больше нет (её журнал)"},
     {OptionId::UserNames, 0, u"--user-names", u"ФАЙЛ",
      u"брать имена пользователя из ФАЙЛА и записывать их туда\n"
      u"вместо обычного файла имён пользователя"},
@@ -171,6 +174,13 @@ ParseResult ParseArguments(const QStringList &arguments)
                 o.names.append({option->id == OptionId::AddFull, value});
                 continue;
             }
+            case OptionId::Forget: {
+                QString value;
+                if (!TakeValue(arguments, i, inlineValue, hasInline, value) || value.isEmpty())
+                    return fail(u"после " + name + u" нужен путь к папке");
+                o.forgetFolder = value;
+                continue;
+            }
             case OptionId::UserNames: {
                 QString value;
                 if (!TakeValue(arguments, i, inlineValue, hasInline, value) || value.isEmpty())
@@ -206,6 +216,12 @@ ParseResult ParseArguments(const QStringList &arguments)
 
     if (o.help || o.version)
         return result; // the others do not matter then
+    if (!o.forgetFolder.isEmpty()) {
+        if (o.undo || o.apply || o.recursive || o.json || !o.names.isEmpty()
+            || !o.folders.isEmpty())
+            return fail(QStringLiteral("--forget не сочетается с другими параметрами"));
+        return result;
+    }
     if (o.undo) {
         if (o.apply || o.recursive || o.json || o.suggest || o.addSuggested || !o.names.isEmpty()) {
             const QString option = beside.section(u'=', 0, 0);
@@ -256,6 +272,7 @@ QString UsageText()
                "  vorlant-cli [-x] [-r] [--json] [--suggest | --add-suggested] ПАПКА...\n"
                "  vorlant-cli --add ИМЯ | --add-full ИМЯ.РАСШ ... [ПАПКА...]\n"
                "  vorlant-cli --undo [ПАПКА]\n"
+               "  vorlant-cli --forget ПАПКА\n"
                "\n"
                "Придаёт именам файлов в папке их стилизованный регистр букв («readme.TXT» → "
                "«ReadMe.txt»)\n"

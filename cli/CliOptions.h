@@ -33,6 +33,7 @@ struct CliOptions {
     QList<NameArgument> names; // --add and --add-full, in the order given
     bool undo = false;
     QString undoFolder; // empty: the current folder
+    QString forgetFolder; // --forget: drop the unfinished journals of this folder
     QString userNamesFile; // --user-names: the user name file to use instead of the usual one
     QStringList folders;
 };

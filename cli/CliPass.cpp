@@ -250,10 +250,11 @@ void FolderPass::Run(const QString &folder)
                 = RenameFiles(folder, files, dictionaries_, fs_, hooks, options);
             // The renames stand; only their undo is lost.
             if (!report.journalError.isEmpty())
-                WriteError(folder + u": " + report.journalError
-                           + (report.journalPath.isEmpty()
-                                  ? u"; отменить это переименование будет нельзя"
-                                  : u""));
+                WriteError(folder + u": " + report.journalError);
+            if (!report.refusal.isEmpty()) {
+                WriteError(folder + u": " + report.refusal);
+                ++totals_.errors;
+            }
         }
         outcomes = ApplyOutcomes(before, plans, files);
     } else {
@@ -332,7 +333,8 @@ void ReportRecovery(const RecoveryReport &report, Totals &totals)
     if (const QString summary = report.Summary(); !summary.isEmpty())
         for (const QString &line : summary.split(u'\n'))
             WriteError(line);
-    if (report.leftAtTemp > 0 || report.unreachable > 0)
+    if (report.leftAtTemp > 0 || report.unreachable > 0 || !report.refused.isEmpty()
+        || !report.distrust.isEmpty())
         ++totals.errors;
 }
 
@@ -372,7 +374,8 @@ void FolderWalker::Walk(const QString &top)
         if (const int error = fs_.ListSubfolders(QFile::encodeName(folder), identity,
                                                  recursive_ ? &names : nullptr);
             error != 0) {
-            WriteError(folder + u": не удалось прочитать папку: " + DescribeError(error));
+            WriteError(folder + u": не удалось прочитать папку: "
+                       + DescribeError(error, ErrorContext::ReadFolder));
             ++totals_.errors;
             continue;
         }

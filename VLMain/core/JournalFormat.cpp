@@ -10,7 +10,11 @@
 //   steps 1                                     the folder tells case apart: each rename is one
 //                                               step, old to new; no temporary name is used
 //                                               (without this line every rename has two steps)
+//   undo                                        the pass undoes an earlier one
 //   P <old name> <temporary name> <new name>    one line per planned rename, in pass order
+//   I <device> <inode>                          after a P line: the file it plans to rename,
+//                                               in decimal (missing in journals of older
+//                                               versions; readers that lack it skip the line)
 //   B                                           the plan is complete
 //   T <i>    the first step of planned rename i (counted from 0) is done; read, but no longer
 //            written: the folder tells recovery whether a file is under its temporary name
@@ -19,7 +23,10 @@
 //   K <i>    a step failed and the file could not leave its temporary name
 //   S        the folder turned out to fold case: from here on renames go in two steps, through
 //            their temporary names, as in a journal without "steps 1"
+//   M        the user has been told that the folder is not there (said once, not at every start)
 //   F        the pass (or its recovery) has finished
+//
+// Unknown lines are skipped, so a reader reads what it knows of a newer journal.
 
 #include "VLMain/core/JournalFormat.h"
 
@@ -108,6 +115,23 @@ int ParseIndex(QByteArrayView digits, qsizetype count)
     return value < count ? static_cast<int>(value) : -1;
 }
 
+// A decimal number of at most 20 digits that fits 64 bits.
+std::optional<quint64> ParseNumber(QByteArrayView digits)
+{
+    if (digits.isEmpty() || digits.size() > 20)
+        return std::nullopt;
+    quint64 value = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        const quint64 digit = static_cast<quint64>(c - '0');
+        if (value > (~quint64(0) - digit) / 10)
+            return std::nullopt;
+        value = value * 10 + digit;
+    }
+    return value;
+}
+
 } // namespace
 
 QByteArray WithSlash(QByteArray folder)
@@ -118,11 +142,11 @@ QByteArray WithSlash(QByteArray folder)
 }
 
 QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry> &plan,
-                             bool oneStep)
+                             bool oneStep, bool undo)
 {
     qsizetype size = 64 + folder.size();
     for (const JournalEntry &e : plan)
-        size += 6 + e.oldName.size() + e.tempName.size() + e.newName.size();
+        size += 48 + e.oldName.size() + e.tempName.size() + e.newName.size();
     QByteArray out;
     out.reserve(size + size / 8); // room for some escaped bytes
     out += kMagic;
@@ -131,6 +155,8 @@ QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry>
     out += '\n';
     if (oneStep)
         out += "steps 1\n";
+    if (undo)
+        out += "undo\n";
     for (const JournalEntry &e : plan) {
         out += "P ";
         AppendEncoded(out, e.oldName);
@@ -139,6 +165,13 @@ QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry>
         out += ' ';
         AppendEncoded(out, e.newName);
         out += '\n';
+        if (e.identified()) {
+            out += "I ";
+            out += QByteArray::number(e.device);
+            out += ' ';
+            out += QByteArray::number(e.inode);
+            out += '\n';
+        }
     }
     out += "B\n";
     return out;
@@ -158,6 +191,7 @@ std::optional<JournalContents> ParseJournal(const QByteArray &bytes)
     JournalContents journal;
     qsizetype pos = 0;
     int lineNumber = 0;
+    bool lastWasPlan = false; // the line before was a P line that was read
     while (pos < bytes.size()) {
         const qsizetype end = bytes.indexOf('\n', pos);
         if (end < 0)
@@ -188,6 +222,26 @@ std::optional<JournalContents> ParseJournal(const QByteArray &bytes)
                 journal.oneStep = true;
                 continue;
             }
+            if (line == "undo" && journal.entries.isEmpty()) {
+                journal.undo = true;
+                continue;
+            }
+            if (line.startsWith("I ") && !journal.entries.isEmpty()) {
+                // Belongs to the P line right before it, which holds no identity yet.
+                JournalEntry &last = journal.entries.last();
+                const QByteArrayView rest = line.sliced(2);
+                const qsizetype space = rest.indexOf(' ');
+                const auto device = space < 0 ? std::nullopt : ParseNumber(rest.first(space));
+                const auto inode = space < 0 ? std::nullopt : ParseNumber(rest.sliced(space + 1));
+                if (device && inode && (*device != 0 || *inode != 0) && !last.identified()
+                    && lastWasPlan) {
+                    last.device = *device;
+                    last.inode = *inode;
+                }
+                lastWasPlan = false;
+                continue;
+            }
+            lastWasPlan = false;
             if (!line.startsWith("P "))
                 continue;
             const QByteArrayView rest = line.sliced(2);
@@ -200,6 +254,7 @@ std::optional<JournalContents> ParseJournal(const QByteArray &bytes)
                 continue;
             journal.entries.append({*oldName, *tempName, *newName});
             journal.states.append(StepState::Planned);
+            lastWasPlan = true;
             continue;
         }
         if (line == "F") {
@@ -208,6 +263,10 @@ std::optional<JournalContents> ParseJournal(const QByteArray &bytes)
         }
         if (line == "S") {
             journal.oneStep = false;
+            continue;
+        }
+        if (line == "M") {
+            journal.missingTold = true;
             continue;
         }
         if (line.size() < 3 || !IsState(line[0]) || line[1] != ' ')

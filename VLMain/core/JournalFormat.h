@@ -13,11 +13,16 @@
 namespace vl {
 
 // One planned rename: the file goes from oldName through tempName to newName, all in one folder.
+// device and inode identify the file as it was planned (0 and 0: not known, as in journals of
+// older versions); recovery moves a file under the temporary name only when it is this one.
 struct JournalEntry {
     QByteArray oldName;
     QByteArray tempName;
     QByteArray newName;
+    quint64 device = 0;
+    quint64 inode = 0;
 
+    bool identified() const { return device != 0 || inode != 0; }
     bool operator==(const JournalEntry &) const = default;
 };
 
@@ -39,15 +44,19 @@ struct JournalContents {
     bool begun = false; // the plan is complete, so renames may have happened
     bool oneStep = false; // every rename was one step: no temporary name was ever used
     bool finished = false; // the pass (or its recovery) came to its end
+    bool undo = false; // the pass undoes an earlier one: its recovery carries it to its end
+    bool missingTold = false; // the user has been told that the folder is not there
 };
 
 // The journal's text for a plan and its records, and the parse of such a text. Parsing accepts
 // any bytes: a torn last line is ignored, malformed records are skipped, and a text without a
 // complete plan reads as not begun. nullopt when the header is not a journal's.
 QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry> &plan,
-                             bool oneStep = false);
+                             bool oneStep = false, bool undo = false);
 // The record of a pass that goes on in two steps after it began in one.
 inline constexpr char kTwoStepsRecord[] = "S\n";
+// The record that the user has been told that the journal's folder is not there.
+inline constexpr char kMissingToldRecord[] = "M\n";
 QByteArray JournalRecordText(int index, StepState state);
 std::optional<JournalContents> ParseJournal(const QByteArray &bytes);
 

@@ -5,10 +5,15 @@
 //   - temporary name absent: nothing to move (the file is under its old or new name, or gone);
 //   - temporary name present, and r is N or O: the pass moved the file away from it, so the file
 //     there is someone else's and is left alone;
-//   - temporary name present, r is P and the old name present too: the first step never
-//     happened (it failed on that very file), and it is left alone;
+//   - the plan identifies the file (device and inode): the file under the temporary name is the
+//     pass's exactly when it is that file, whatever else the folder holds;
+//   - without an identity (journals of older versions): with r P and the old name present too,
+//     the first step never happened (it failed on that very file), and it is left alone;
 //   - otherwise the file under the temporary name is the pass's: it goes to its new name, or to
 //     its old name when the new one is taken, never replacing anything.
+// Before any of that, every planned rename must pass the test the pass gave it (a change of
+// letter case within the folder, through a temporary name made from the old one): one that fails
+// was not written by a pass, and is refused.
 
 #include "VLMain/core/JournalRecovery.h"
 
@@ -30,17 +35,22 @@ namespace {
 // A ".new" file older than this belongs to a pass that died before its first rename.
 constexpr qint64 kStaleNewMs = 60 * 60 * 1000;
 
-bool SameFolder(const QByteArray &a, const QByteArray &b)
-{
-    if (WithSlash(a) == WithSlash(b))
-        return true;
-    const QByteArray ra = RealPath(a);
-    return !ra.isEmpty() && ra == RealPath(b);
-}
-
 QString Quoted(const QByteArray &name)
 {
     return vl::Quoted(QString::fromUtf8(name));
+}
+
+// Why the journal file at path is not to be trusted; empty when it is the user's own.
+QString FileDistrust(JournalStore &store, const QString &path)
+{
+    const int error = store.CheckOwner(path);
+    if (error == 0)
+        return {};
+    if (error == EPERM)
+        return u"журнал «" + path
+               + u"» принадлежит другому пользователю или открыт для записи другим; он не "
+                 u"выполнен";
+    return u"журнал «" + path + u"»: " + DescribeError(error, ErrorContext::JournalFolder);
 }
 
 std::optional<JournalContents> ReadJournalFile(const QString &path)
@@ -58,42 +68,151 @@ std::optional<JournalContents> ReadJournalFile(const QString &path)
 
 QString RecoveryReport::Summary() const
 {
-    if (toNewName == 0 && toOldName == 0 && leftAtTemp == 0 && unreachable == 0)
-        return {};
-    QString text = u"Переименование файлов было прервано. Восстановлено: под новым именем — "_qs
-                   + QString::number(toNewName) + u", под прежним именем — "
-                   + QString::number(toOldName) + u'.';
-    if (leftAtTemp > 0)
-        text += u"\nОстались под временным именем: " + QString::number(leftAtTemp) + u'.';
-    for (qsizetype i = 0; i < problems.size() && i < 5; ++i)
-        text += u'\n' + problems.at(i);
-    if (problems.size() > 5)
-        text += u"\n…";
-    if (unreachable > 0)
-        text += u"\nНедоступных папок: " + QString::number(unreachable)
-                + u"; они будут восстановлены при следующем запуске.";
+    constexpr int kShown = 5;
+    const auto list = [](QString &text, const QStringList &lines) {
+        for (qsizetype i = 0; i < lines.size() && i < kShown; ++i)
+            text += u'\n' + lines.at(i);
+        if (lines.size() > kShown)
+            text += u"\n…";
+    };
+    QString text;
+    if (!distrust.isEmpty())
+        text = u"Журналы переименования не прочитаны: " + distrust + u'.';
+    if (toNewName > 0 || toOldName > 0 || leftAtTemp > 0) {
+        text += (text.isEmpty() ? u""_qs : u"\n"_qs)
+                + u"Переименование файлов было прервано. Восстановлено: под новым именем — "
+                + QString::number(toNewName) + u", под прежним именем — "
+                + QString::number(toOldName) + u'.';
+        if (leftAtTemp > 0)
+            text += u"\nОстались под временным именем: " + QString::number(leftAtTemp) + u'.';
+        list(text, problems);
+    }
+    if (undosFinished > 0)
+        text += (text.isEmpty() ? u""_qs : u"\n"_qs)
+                + u"Прерванная отмена переименования доведена до конца. Возвращено прежних "
+                  u"имён: "
+                + QString::number(undoReversed) + u'.';
+    if (!refused.isEmpty()) {
+        text += text.isEmpty() ? u""_qs : u"\n"_qs;
+        text += u"Не выполнено по журналу: " + QString::number(refused.size()) + u'.';
+        list(text, refused);
+    }
+    if (!missingFolders.isEmpty()) {
+        text += text.isEmpty() ? u""_qs : u"\n"_qs;
+        text += u"Переименование в папках, которых сейчас нет, было прервано; оно будет "
+                u"завершено, когда папка появится снова. Забыть его: vorlant-cli --forget "
+                u"ПАПКА.";
+        list(text, missingFolders);
+    }
     return text;
+}
+
+bool RecoveryReport::NeedsWarning() const
+{
+    return leftAtTemp > 0 || !refused.isEmpty() || !distrust.isEmpty() || !missingFolders.isEmpty();
 }
 
 namespace {
 
+// Appends records to a journal read back, unless its torn last line could not be cut off: a
+// record appended to it would run on from that line.
+class RecordWriter
+{
+public:
+    RecordWriter(JournalFile &file, bool usable) : file_(file), usable_(usable) { }
+    void Append(const QByteArray &bytes)
+    {
+        if (usable_)
+            file_.Append(bytes);
+    }
+
+private:
+    JournalFile &file_;
+    bool usable_;
+};
+
+// Whether the file under name is the one the plan identifies. Without an identity in the plan,
+// or where the file system cannot tell, there is nothing to prove it either way (nullopt).
+std::optional<bool> IsPlannedFile(FileSystem &fs, const QByteArray &folder, const QByteArray &name,
+                                  const JournalEntry &e)
+{
+    if (!e.identified())
+        return std::nullopt;
+    FileIdentity identity;
+    const int error = fs.IdentifyFile(folder, name, identity);
+    if (error == ENOSYS)
+        return std::nullopt;
+    return error == 0 && identity == FileIdentity {e.device, e.inode};
+}
+
+// Carries an interrupted undo on: every file it did not reach yet goes to its earlier name, as
+// the undo would have taken it. Returns whether every file is settled.
+bool FinishUndo(RecordWriter &writer, JournalContents &journal, QSet<QByteArray> &present,
+                const QList<bool> &refused, FileSystem &fs, RecoveryReport &report)
+{
+    FolderRenamer renamer(fs, journal.folder, journal.oneStep,
+                          [&writer] { writer.Append(kTwoStepsRecord); });
+    bool settled = true;
+    for (int i = 0; i < journal.entries.size(); ++i) {
+        const JournalEntry &e = journal.entries.at(i);
+        if (refused.at(i) || journal.states.at(i) != StepState::Planned
+            || !present.contains(e.oldName))
+            continue;
+        if (IsPlannedFile(fs, journal.folder, e.oldName, e) == false)
+            continue; // another file has taken the name since the undo began
+        const RenameResult result
+            = renamer.Rename(e.oldName, e.tempName, e.newName, [&](StepState state) {
+                  if (state == StepState::AtTemp)
+                      return;
+                  journal.states[i] = state;
+                  writer.Append(JournalRecordText(i, state));
+              });
+        if (result.renamed) {
+            present.remove(e.oldName);
+            present.insert(e.newName);
+            ++report.undoReversed;
+        } else {
+            report.problems.append(Quoted(journal.folder + e.oldName) + u": " + result.reason);
+            if (result.leftAtTemp) {
+                ++report.leftAtTemp;
+                settled = false;
+            }
+        }
+    }
+    ++report.undosFinished;
+    return settled;
+}
+
 // Settles one unfinished journal, its lock held. Returns whether every file is settled.
-bool RecoverJournal(JournalFile &file, JournalContents &journal, FileSystem &fs,
+bool RecoverJournal(RecordWriter &writer, JournalContents &journal, FileSystem &fs,
                     RecoveryReport &report)
 {
     QList<QByteArray> listed;
-    if (fs.ListNames(journal.folder, listed) != 0) {
+    if (const int error = fs.ListNames(journal.folder, listed); error != 0) {
         ++report.unreachable;
+        if (!journal.missingTold) {
+            // Said once; the journal stays for when the folder is back.
+            report.missingFolders.append(Quoted(journal.folder) + u": "
+                                         + DescribeError(error, ErrorContext::ReadFolder));
+            writer.Append(kMissingToldRecord);
+            journal.missingTold = true;
+        }
         return false;
     }
     QSet<QByteArray> present(listed.cbegin(), listed.cend());
     const auto record = [&](int i, StepState state) {
         journal.states[i] = state;
-        file.Append(JournalRecordText(i, state));
+        writer.Append(JournalRecordText(i, state));
     };
+    QList<bool> refused(journal.entries.size(), false);
     bool settled = true;
     for (int i = 0; i < journal.entries.size(); ++i) {
         const JournalEntry &e = journal.entries.at(i);
+        if (const QString reason = JournalEntryRefusal(e); !reason.isEmpty()) {
+            refused[i] = true;
+            report.refused.append(Quoted(journal.folder) + u": " + RefusedEntryText(e, reason));
+            continue;
+        }
         const StepState r = journal.states.at(i);
         // Without temporary names the file is under its old or its new name, or gone; a file under
         // the temporary name is someone else's.
@@ -112,9 +231,14 @@ bool RecoverJournal(JournalFile &file, JournalContents &journal, FileSystem &fs,
             }
             continue;
         }
-        if (r == StepState::Renamed || r == StepState::AtOld
-            || (r == StepState::Planned && present.contains(e.oldName)))
+        if (r == StepState::Renamed || r == StepState::AtOld)
             continue; // someone else's file under that name
+        if (const std::optional<bool> planned = IsPlannedFile(fs, journal.folder, e.tempName, e)) {
+            if (!*planned)
+                continue; // not the file the pass planned to rename
+        } else if (r == StepState::Planned && present.contains(e.oldName)) {
+            continue; // nothing proves it the pass's, and the old name is there
+        }
         int error = fs.RenameNoReplace(journal.folder, e.tempName, e.newName);
         if (error == 0) {
             present.remove(e.tempName);
@@ -139,6 +263,8 @@ bool RecoverJournal(JournalFile &file, JournalContents &journal, FileSystem &fs,
         record(i, StepState::LeftAtTemp);
         report.problems.append(Quoted(journal.folder + e.tempName) + u": " + DescribeError(error));
     }
+    if (settled && journal.undo)
+        settled = FinishUndo(writer, journal, present, refused, fs, report);
     return settled;
 }
 
@@ -150,14 +276,24 @@ RecoveryReport RecoverUnfinishedJournals(const QString &journalFolder, FileSyste
     RecoveryReport report;
     const QByteArray only = QFile::encodeName(onlyFolder);
     JournalStore &store = fs.Journals();
+    report.distrust = JournalFolderDistrust(store, journalFolder);
+    if (!report.distrust.isEmpty())
+        return report;
     for (const QString &path : JournalFiles(journalFolder, kJournalOpenSuffix)) {
+        if (const QString distrust = FileDistrust(store, path); !distrust.isEmpty()) {
+            // Set aside, so that it is said once; never carried out.
+            report.refused.append(distrust);
+            store.Rename(path, path + u".refused");
+            continue;
+        }
         std::unique_ptr<JournalFile> file;
         if (const int error = store.Open(path, file); error != 0) {
             if (error == EWOULDBLOCK)
                 ++report.inUse;
             continue;
         }
-        std::optional<JournalContents> journal = ParseJournal(file->ReadAll());
+        const QByteArray bytes = file->ReadAll();
+        std::optional<JournalContents> journal = ParseJournal(bytes);
         if (!journal) {
             // Not a journal this program wrote: set aside, not deleted, and not read again.
             store.Rename(path, path + u".damaged");
@@ -166,13 +302,20 @@ RecoveryReport RecoverUnfinishedJournals(const QString &journalFolder, FileSyste
         if (!only.isEmpty() && !SameFolder(journal->folder, only))
             continue;
         ++report.journals;
-        if (journal->finished || RecoverJournal(*file, *journal, fs, report)) {
+        // A last line that a power cut tore is cut off before anything is appended.
+        bool usable = true;
+        if (!bytes.endsWith('\n'))
+            usable = file->Truncate(bytes.lastIndexOf('\n') + 1) == 0;
+        RecordWriter writer(*file, usable);
+        if (journal->finished || RecoverJournal(writer, *journal, fs, report)) {
             if (!journal->finished)
-                file->Append("F\n");
+                writer.Append("F\n");
             file->Sync();
             QString done = path;
             done.chop(kJournalOpenSuffix.size());
             store.Rename(path, done + kJournalDoneSuffix);
+        } else {
+            file->Sync();
         }
     }
     // Journals of passes that died before their first rename.
@@ -188,13 +331,52 @@ RecoveryReport RecoverUnfinishedJournals(const QString &journalFolder, FileSyste
     return report;
 }
 
-std::optional<JournalContents> ReadLastJournal(const QString &folder, const QString &journalFolder)
+ForgetReport ForgetJournals(const QString &journalFolder, JournalStore &store,
+                            const QByteArray &folder)
 {
+    ForgetReport report;
+    report.distrust = JournalFolderDistrust(store, journalFolder);
+    if (!report.distrust.isEmpty())
+        return report;
+    for (const QString &path : JournalFiles(journalFolder, kJournalOpenSuffix)) {
+        std::unique_ptr<JournalFile> file;
+        if (const int error = store.Open(path, file); error != 0) {
+            if (error == EWOULDBLOCK)
+                ++report.inUse;
+            continue;
+        }
+        const std::optional<JournalContents> journal = ParseJournal(file->ReadAll());
+        if (!journal || !SameFolder(journal->folder, folder))
+            continue;
+        file.reset();
+        if (store.Remove(path) == 0)
+            ++report.forgotten;
+    }
+    return report;
+}
+
+std::optional<JournalContents> ReadLastJournal(const QString &folder, const QString &journalFolder,
+                                               QString *distrust)
+{
+    JournalStore &store = SystemJournalStore();
+    const auto refuse = [distrust](const QString &why) {
+        if (distrust && distrust->isEmpty())
+            *distrust = why;
+    };
+    if (const QString why = JournalFolderDistrust(store, journalFolder); !why.isEmpty()) {
+        refuse(why);
+        return std::nullopt;
+    }
     const QByteArray wanted = QFile::encodeName(folder);
     QStringList done = JournalFiles(journalFolder, kJournalDoneSuffix);
     for (auto it = done.crbegin(); it != done.crend(); ++it) {
+        if (const QString why = FileDistrust(store, *it); !why.isEmpty()) {
+            refuse(why);
+            continue;
+        }
         std::optional<JournalContents> journal = ReadJournalFile(*it);
-        if (journal && journal->finished && SameFolder(journal->folder, wanted))
+        if (journal && journal->finished && SameFolder(journal->folder, wanted)
+            && journal->states.contains(StepState::Renamed))
             return journal;
     }
     return std::nullopt;
@@ -206,19 +388,51 @@ UndoReport UndoPass(const JournalContents &journal, FileSystem &fs, const QStrin
     QList<JournalEntry> plan;
     for (qsizetype i = journal.entries.size() - 1; i >= 0; --i) {
         const JournalEntry &e = journal.entries.at(i);
-        if (journal.states.at(i) == StepState::Renamed)
-            plan.append({e.newName, {}, e.oldName});
+        if (journal.states.at(i) != StepState::Renamed)
+            continue;
+        if (const QString reason = JournalEntryRefusal(e); !reason.isEmpty()) {
+            report.refused.append(RefusedEntryText(e, reason));
+            continue;
+        }
+        JournalEntry back {e.newName, {}, e.oldName};
+        if (FileIdentity identity; fs.IdentifyFile(journal.folder, e.newName, identity) == 0) {
+            back.device = identity.device;
+            back.inode = identity.inode;
+        }
+        plan.append(back);
     }
     if (plan.isEmpty())
         return report;
     ChooseTemporaryNames(fs, journal.folder, plan);
+    const FolderHold hold(fs, journal.folder);
     const bool oneStep = TellsCaseApart(fs, journal.folder, plan);
-    std::unique_ptr<RenameJournal> undoJournal = RenameJournal::Begin(
-        fs.Journals(), journalFolder, journal.folder, plan, oneStep, &report.journalError);
+    std::unique_ptr<RenameJournal> undoJournal
+        = RenameJournal::Begin(fs.Journals(), journalFolder, journal.folder, plan, oneStep,
+                               &report.journalError, kDefaultSyncIntervalMs, true);
+    if (undoJournal
+        && AnotherLivePass(fs.Journals(), journalFolder, journal.folder, undoJournal->path())) {
+        undoJournal->Finish();
+        report.refusal = QStringLiteral("в этой папке сейчас переименовывает файлы другой запуск "
+                                        "программы; повторите отмену, когда он закончит");
+        return report;
+    }
     FolderRenamer renamer(fs, journal.folder, oneStep, [&] {
         if (undoJournal)
             undoJournal->RecordTwoSteps();
     });
+    if (!undoJournal) {
+        if (!oneStep) {
+            report.refusal = report.journalError
+                             + u" Отмена не выполнена: в этой папке имя меняется в два шага, а без "
+                               u"журнала файл, прерванный между ними, остался бы под временным "
+                               u"именем.";
+            report.journalError.clear();
+            return report;
+        }
+        report.journalError += u" Имена возвращены без журнала.";
+        renamer.RefuseTwoSteps(QStringLiteral("без журнала переименования имя в этой папке "
+                                              "не меняется: нужны два шага"));
+    }
     for (int i = 0; i < plan.size(); ++i) {
         const JournalEntry &e = plan.at(i);
         const RenameResult result

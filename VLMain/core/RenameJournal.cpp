@@ -1,9 +1,11 @@
 // The rename journal's writer.
 //
 // Life of a journal file, in the journal folder:
-//   pass-<ms since 1970>-<pid>-<n>.new   being written; no rename has been made
-//   pass-...open                         the plan is on disk; the pass runs or was cut short
-//   pass-...done                         finished; the newest ten are kept for undo
+//   pass-n<sequence>-<pid>-<n>.new   being written; no rename has been made
+//   pass-...open                     the plan is on disk; the pass runs or was cut short
+//   pass-...done                     finished; the newest ten are kept for undo
+// The sequence (ten digits) is one more than the highest in the folder. Older versions named
+// journals pass-<ms since 1970>-<pid>-<n>; those are older than any with a sequence.
 // The header and the plan are written in one write, flushed (file and folder), and only then
 // renamed to ".open"; the pass makes its first rename after that. The writer holds an exclusive
 // lock on the file while the pass runs, so recovery never touches the journal of a live pass.
@@ -15,9 +17,9 @@
 #include "VLMain/core/RenameJournal.h"
 
 #include "VLMain/core/RenameSteps.h"
+#include "platform/core/FileSystem.h"
 
 #include <QCoreApplication>
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 
@@ -40,14 +42,77 @@ qint64 MonotonicNs()
 
 } // namespace
 
+namespace {
+
+constexpr QStringView kSequencePrefix = u"pass-n";
+
+// The sequence number in a journal's name; -1 for a name of an older version.
+qint64 SequenceOf(QStringView name)
+{
+    if (!name.startsWith(kSequencePrefix))
+        return -1;
+    const QStringView rest = name.sliced(kSequencePrefix.size());
+    const qsizetype dash = rest.indexOf(u'-');
+    bool ok = false;
+    const qint64 value = rest.first(dash < 0 ? 0 : dash).toLongLong(&ok);
+    return ok && value >= 0 ? value : -1;
+}
+
+} // namespace
+
 QStringList JournalFiles(const QString &journalFolder, QStringView suffix)
 {
     QStringList names
         = QDir(journalFolder)
               .entryList({u"pass-*"_qs + suffix}, QDir::Files | QDir::Hidden, QDir::Name);
+    std::stable_sort(names.begin(), names.end(), [](const QString &a, const QString &b) {
+        return SequenceOf(a) < SequenceOf(b);
+    });
     for (QString &n : names)
         n = QDir(journalFolder).filePath(n);
     return names;
+}
+
+bool SameFolder(const QByteArray &a, const QByteArray &b)
+{
+    if (WithSlash(a) == WithSlash(b))
+        return true;
+    const QByteArray ra = RealPath(a);
+    return !ra.isEmpty() && ra == RealPath(b);
+}
+
+bool AnotherLivePass(JournalStore &store, const QString &journalFolder, const QByteArray &folder,
+                     const QString &ownPath)
+{
+    for (const QStringView suffix : {kJournalNewSuffix, kJournalOpenSuffix}) {
+        for (const QString &path : JournalFiles(journalFolder, suffix)) {
+            if (path == ownPath)
+                continue;
+            std::unique_ptr<JournalFile> file;
+            if (store.Open(path, file) != EWOULDBLOCK)
+                continue; // no pass holds it
+            // Read without its lock, which its pass holds.
+            QFile other(path);
+            if (!other.open(QIODevice::ReadOnly))
+                continue;
+            const std::optional<JournalContents> journal = ParseJournal(other.readAll());
+            if (journal && SameFolder(journal->folder, folder))
+                return true;
+        }
+    }
+    return false;
+}
+
+QString JournalFolderDistrust(JournalStore &store, const QString &journalFolder)
+{
+    const int error = store.CheckOwner(journalFolder);
+    if (error == 0 || error == ENOENT)
+        return {};
+    if (error == EPERM)
+        return u"папка журналов «" + journalFolder
+               + u"» принадлежит другому пользователю или открыта для записи другим";
+    return u"папка журналов «" + journalFolder + u"»: "
+           + DescribeError(error, ErrorContext::JournalFolder);
 }
 
 void KeepNewestJournals(JournalStore &store, const QString &journalFolder)
@@ -86,7 +151,7 @@ std::unique_ptr<RenameJournal> RenameJournal::Begin(JournalStore &store,
                                                     const QString &journalFolder,
                                                     const QByteArray &folder,
                                                     const QList<JournalEntry> &plan, bool oneStep,
-                                                    QString *error, int syncIntervalMs)
+                                                    QString *error, int syncIntervalMs, bool undo)
 {
     // Recovery may run from another current directory.
     QByteArray absolute = folder;
@@ -94,25 +159,36 @@ std::unique_ptr<RenameJournal> RenameJournal::Begin(JournalStore &store,
         absolute = WithSlash(QFile::encodeName(QDir::currentPath())) + absolute;
     const auto fail = [&](const QString &path, int code) -> std::unique_ptr<RenameJournal> {
         if (error)
-            *error = u"Журнал переименования не записан (" + path + u"): " + DescribeError(code)
-                     + u". Файлы переименованы без журнала.";
+            *error = u"Журнал переименования не записан (" + path + u"): "
+                     + DescribeError(code, ErrorContext::JournalFolder) + u'.';
         return nullptr;
     };
     if (const int code = store.MakeFolder(journalFolder); code != 0)
         return fail(journalFolder, code);
+    if (const QString distrust = JournalFolderDistrust(store, journalFolder); !distrust.isEmpty()) {
+        if (error)
+            *error = u"Журнал переименования не записан: " + distrust + u'.';
+        return nullptr;
+    }
 
-    static int sequence = 0;
+    // One above every sequence in the folder; passes that start at the same moment may share
+    // it, and their pid and count keep the names apart.
+    qint64 next = 0;
+    for (const QString &name :
+         QDir(journalFolder).entryList({u"pass-*"_qs}, QDir::Files | QDir::Hidden))
+        next = std::max(next, SequenceOf(name) + 1);
+    static int count = 0;
     const QString stem
         = QDir(journalFolder)
-              .filePath(QStringLiteral("pass-%1-%2-%3")
-                            .arg(QDateTime::currentMSecsSinceEpoch(), 13, 10, QLatin1Char('0'))
+              .filePath(QStringLiteral("pass-n%1-%2-%3")
+                            .arg(next, 10, 10, QLatin1Char('0'))
                             .arg(QCoreApplication::applicationPid(), 7, 10, QLatin1Char('0'))
-                            .arg(sequence++));
+                            .arg(count++));
     const QString newPath = stem + kJournalNewSuffix, openPath = stem + kJournalOpenSuffix;
     std::unique_ptr<JournalFile> file;
     if (const int code = store.Create(newPath, file); code != 0)
         return fail(newPath, code);
-    int code = file->Append(JournalHeaderText(absolute, plan, oneStep));
+    int code = file->Append(JournalHeaderText(absolute, plan, oneStep, undo));
     if (code == 0)
         code = file->Sync();
     if (code == 0)
@@ -135,6 +211,9 @@ void RenameJournal::Record(int index, StepState state)
     // not, and settles it from the folder alone. That halves the records of a pass.
     if (!file_ || state == StepState::AtTemp)
         return;
+    // A file left under its temporary name keeps the journal too: it tells what the name was for.
+    if (state == StepState::Renamed || state == StepState::LeftAtTemp)
+        ++changed_;
     pending_ += JournalRecordText(index, state);
     const qint64 now = MonotonicNs();
     if (syncIntervalNs_ == 0 || now - lastSyncNs_ >= syncIntervalNs_)
@@ -189,6 +268,12 @@ bool RenameJournal::Finish()
     donePath += kJournalDoneSuffix;
     // A journal whose last record could not be written stays ".open"; recovery then finds every
     // file settled and finishes it.
+    if (code == 0 && changed_ == 0 && failedWrites_ == 0) {
+        file_.reset();
+        store_.Remove(path_);
+        path_.clear();
+        return true;
+    }
     if (code == 0)
         code = store_.Rename(path_, donePath);
     if (code == 0)

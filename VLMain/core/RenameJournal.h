@@ -34,8 +34,9 @@ inline constexpr QStringView kJournalNewSuffix = u".new";
 inline constexpr QStringView kJournalOpenSuffix = u".open";
 inline constexpr QStringView kJournalDoneSuffix = u".done";
 
-// The journal files of a folder with the given suffix, oldest first (their names begin with the
-// time of their pass).
+// The journal files of a folder with the given suffix, oldest first: by the sequence number in
+// their names, which each journal takes one higher than any in the folder, so that a clock set
+// wrong orders nothing wrong. Names of older versions, with the time of their pass, come first.
 QStringList JournalFiles(const QString &journalFolder, QStringView suffix);
 // Removes all but the newest kKeptJournals finished journals.
 void KeepNewestJournals(JournalStore &store, const QString &journalFolder);
@@ -51,12 +52,13 @@ public:
     // flushed at once). Between flushes they are appended every 20 ms. Recovery does not depend
     // on them (it reads the folder). Flushing by time, not by count, keeps the cost of the
     // flushes fixed however fast the renames go: each one waits for the disk. oneStep: the pass
-    // renames in one step, using no temporary name, until RecordTwoSteps.
-    static std::unique_ptr<RenameJournal> Begin(JournalStore &store, const QString &journalFolder,
-                                                const QByteArray &folder,
-                                                const QList<JournalEntry> &plan, bool oneStep,
-                                                QString *error = nullptr,
-                                                int syncIntervalMs = kDefaultSyncIntervalMs);
+    // renames in one step, using no temporary name, until RecordTwoSteps. undo: the pass undoes
+    // an earlier one. A journal folder that is another user's, or that others may write to, is
+    // not written to.
+    static std::unique_ptr<RenameJournal>
+    Begin(JournalStore &store, const QString &journalFolder, const QByteArray &folder,
+          const QList<JournalEntry> &plan, bool oneStep, QString *error = nullptr,
+          int syncIntervalMs = kDefaultSyncIntervalMs, bool undo = false);
     ~RenameJournal(); // an unfinished journal stays on disk for recovery
 
     RenameJournal(const RenameJournal &) = delete;
@@ -69,6 +71,7 @@ public:
     // two steps.
     void RecordTwoSteps();
     // Marks the journal finished, closes it and keeps the newest kKeptJournals finished journals.
+    // A journal of a pass that renamed nothing is removed instead: there is nothing to undo.
     // False when a record, the end or the final rename could not be written.
     bool Finish();
 
@@ -98,6 +101,19 @@ private:
     QByteArray pending_;
     int failedWrites_ = 0;
     int firstError_ = 0;
+    int changed_ = 0; // files renamed or left under their temporary names
 };
+
+// Whether two folder paths name one folder: the same bytes, or the same real path.
+bool SameFolder(const QByteArray &a, const QByteArray &b);
+
+// Whether a pass other than the one with the journal at ownPath is running on folder now: a
+// journal of that folder whose lock another process holds.
+bool AnotherLivePass(JournalStore &store, const QString &journalFolder, const QByteArray &folder,
+                     const QString &ownPath);
+
+// Why journalFolder may not be trusted: empty when it is the user's own and only they may write
+// to it (or it does not exist yet).
+QString JournalFolderDistrust(JournalStore &store, const QString &journalFolder);
 
 } // namespace vl

@@ -87,12 +87,7 @@ QString RefusalReason(const FileItem &item, const QString &newName)
 {
     if (!item.nameIsText)
         return QStringLiteral("имя файла записано не в кодировке UTF-8");
-    const QString old = QString::fromUtf8(item.diskName);
-    if (newName.isEmpty() || newName == u"." || newName == u".." || newName.contains(u'/')
-        || newName.contains(QChar(0)) || UpperCase(newName) != UpperCase(old)
-        || LowerCase(newName) != LowerCase(old))
-        return QStringLiteral("новое имя отличается от прежнего не только регистром букв");
-    return {};
+    return CaseOnlyRefusal(QString::fromUtf8(item.diskName), newName);
 }
 
 QString ProgressTitle(const QString &folder, int index, int count)
@@ -132,27 +127,61 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     // journal holds the names the steps will use, and a file whose own is taken is renamed too.
     if (!journalPlan.isEmpty())
         ChooseTemporaryNames(fs, folderBytes, journalPlan);
+    std::optional<FolderHold> hold;
+    if (!journalPlan.isEmpty())
+        hold.emplace(fs, folderBytes);
     // One listing-free look at the folder decides how its files are renamed; the journal says so
     // before the first rename.
     const bool oneStep = !journalPlan.isEmpty() && TellsCaseApart(fs, folderBytes, journalPlan);
+    const bool journalWanted = !options.journalFolder.isEmpty() && !journalPlan.isEmpty();
     std::unique_ptr<RenameJournal> journal;
-    if (!options.journalFolder.isEmpty() && !journalPlan.isEmpty()) {
+    if (journalWanted) {
+        // What recovery needs to tell the pass's files from others that take their names.
+        for (JournalEntry &e : journalPlan) {
+            FileIdentity identity;
+            if (fs.IdentifyFile(folderBytes, e.oldName, identity) == 0) {
+                e.device = identity.device;
+                e.inode = identity.inode;
+            }
+        }
         journal
             = RenameJournal::Begin(fs.Journals(), options.journalFolder, folderBytes, journalPlan,
                                    oneStep, &report.journalError, options.journalSyncIntervalMs);
         if (journal)
             report.journalPath = journal->path();
     }
+    if (journal
+        && AnotherLivePass(fs.Journals(), options.journalFolder, folderBytes, journal->path())) {
+        journal->Finish(); // renamed nothing: removed
+        report.journalPath.clear();
+        report.refusal = QStringLiteral("В этой папке сейчас переименовывает файлы другой запуск "
+                                        "программы. Файлы не переименованы; повторите, когда он "
+                                        "закончит.");
+        return report;
+    }
 
     QList<int> renamedRows;
     renamedRows.reserve(journalPlan.size());
-    std::optional<FolderHold> hold;
-    if (!journalPlan.isEmpty())
-        hold.emplace(fs, folderBytes);
     FolderRenamer renamer(fs, folderBytes, oneStep, [&journal] {
         if (journal)
             journal->RecordTwoSteps();
     });
+    if (journalWanted && !journal) {
+        // Without a journal a file cut short between two steps would stay under its temporary
+        // name with nothing to tell recovery so: two steps are not taken.
+        if (!oneStep) {
+            report.refusal = report.journalError
+                             + u" Файлы не переименованы: в этой папке имя меняется в два шага, а "
+                               u"без журнала файл, прерванный между ними, остался бы под "
+                               u"временным именем.";
+            report.journalError.clear();
+            return report;
+        }
+        report.journalError += u" Файлы переименованы без журнала; отменить это переименование "
+                               u"будет нельзя.";
+        renamer.RefuseTwoSteps(QStringLiteral("без журнала переименования имя в этой папке "
+                                              "не меняется: нужны два шага"));
+    }
     for (int i = 0; i < count; ++i) {
         hooks.BeforeItem(i, count, ProgressTitle(folder, i, count));
         FileItem item = files.at(i);
@@ -235,9 +264,13 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
                         break;
                     }
                 }
+                // A case variant of the name there: the file system kept the old spelling. None:
+                // another program took the file away.
                 item.state = ItemState::NotRenamed;
                 item.failure
-                    = QStringLiteral("файловая система не сохранила новое написание имени");
+                    = item.diskName != files.at(row).diskName
+                          ? QStringLiteral("файловая система не сохранила новое написание имени")
+                          : DescribeError(ENOENT);
                 --report.renamed;
                 ++report.failed;
                 report.failures.append(Quoted(QString::fromUtf8(item.diskName)) + u": "

@@ -72,6 +72,7 @@ struct PassReport {
     QStringList failures; // "«name»: reason", in list order
     QString journalPath; // the pass's journal; empty when it kept none
     QString journalError; // why a journal was wanted but could not be written, or has gaps
+    QString refusal; // why the pass renamed nothing at all; empty when it ran
 };
 
 struct RenameOptions {
@@ -81,8 +82,10 @@ struct RenameOptions {
 };
 
 // Runs the pass over every item of the list in its current order. folder ends in "/". With a
-// journal folder, the renames are planned and journalled before the first one is made; a
-// journal that cannot be written is reported in journalError and the pass goes on without it.
+// journal folder, the renames are planned and journalled before the first one is made. A
+// journal that cannot be written is reported in journalError; the pass goes on without it only
+// where each rename is one step, and refuses (refusal) where renames need two. It refuses as well
+// while another pass on the same folder runs.
 PassReport RenameFiles(const QString &folder, FileListModel &files,
                        const TDictionaries &dictionaries, FileSystem &fs, RenamePassHooks &hooks,
                        const RenameOptions &options = {});

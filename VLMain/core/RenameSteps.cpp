@@ -97,16 +97,52 @@ bool IsTemporaryNameOf(const QByteArray &tempName, const QByteArray &diskName)
     return tempName == SpareTemporaryName(diskName, number);
 }
 
-QString DescribeError(int error)
+QString CaseOnlyRefusal(const QString &oldName, const QString &newName)
+{
+    if (newName.isEmpty() || newName == u"." || newName == u".." || newName.contains(u'/')
+        || newName.contains(QChar(0)) || oldName.isEmpty() || oldName == u"." || oldName == u".."
+        || oldName.contains(u'/') || oldName.contains(QChar(0))
+        || UpperCase(newName) != UpperCase(oldName) || LowerCase(newName) != LowerCase(oldName))
+        return QStringLiteral("новое имя отличается от прежнего не только регистром букв");
+    return {};
+}
+
+QString JournalEntryRefusal(const JournalEntry &entry)
+{
+    const QString oldName = QString::fromUtf8(entry.oldName);
+    const QString newName = QString::fromUtf8(entry.newName);
+    if (oldName.toUtf8() != entry.oldName || newName.toUtf8() != entry.newName)
+        return QStringLiteral("имя файла записано не в кодировке UTF-8");
+    if (QString reason = CaseOnlyRefusal(oldName, newName); !reason.isEmpty())
+        return reason;
+    if (!IsTemporaryNameOf(entry.tempName, entry.oldName))
+        return QStringLiteral("временное имя не из тех, что даёт программа");
+    return {};
+}
+
+QString RefusedEntryText(const JournalEntry &entry, const QString &reason)
+{
+    return u"запись журнала отклонена: " + Quoted(QString::fromUtf8(entry.oldName)) + u" → "
+           + Quoted(QString::fromUtf8(entry.newName)) + u" через "
+           + Quoted(QString::fromUtf8(entry.tempName)) + u": " + reason;
+}
+
+QString DescribeError(int error, ErrorContext context)
 {
     switch (error) {
     case EEXIST:
     case ENOTEMPTY:
         return QStringLiteral("имя занято другим файлом");
     case ENOENT:
+        if (context != ErrorContext::Rename)
+            return QStringLiteral("папка не найдена");
         return QStringLiteral("файл не найден: возможно, он удалён или переименован");
     case EACCES:
     case EPERM:
+        if (context == ErrorContext::ReadFolder)
+            return QStringLiteral("нет прав на чтение этой папки");
+        if (context == ErrorContext::JournalFolder)
+            return QStringLiteral("нет прав на запись в папку журналов");
         return QStringLiteral("нет прав на переименование в этой папке");
     case EROFS:
         return QStringLiteral("папка находится на диске только для чтения");
@@ -236,6 +272,13 @@ RenameResult FolderRenamer::Rename(const QByteArray &oldName, const QByteArray &
         oneStep_ = false;
         if (switched_)
             switched_();
+    }
+    if (!twoStepsRefusal_.isEmpty()) {
+        RenameResult result;
+        result.reason = twoStepsRefusal_;
+        if (observer)
+            observer(StepState::AtOld);
+        return result;
     }
     return RenameInTwoSteps(fs_, folder_, oldName, tempName, newName, observer);
 }

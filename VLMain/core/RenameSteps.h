@@ -48,6 +48,19 @@ void ChooseTemporaryNames(FileSystem &fs, const QByteArray &folder, QList<Journa
 // Recovery and undo carry out no step to or from any other name.
 bool IsTemporaryNameOf(const QByteArray &tempName, const QByteArray &diskName);
 
+// Why a file under oldName may not be renamed to newName: empty when newName is a single safe
+// file name (not empty, ".", "..", without "/" or NUL) that differs from oldName only in letter
+// case. The rename pass asks this of every rename it plans.
+QString CaseOnlyRefusal(const QString &oldName, const QString &newName);
+
+// Why a planned rename read from a journal may not be carried out: empty when it passes the test
+// of a planned rename (both names UTF-8, CaseOnlyRefusal) and its temporary name is one that a
+// pass makes from the old name. Recovery and undo carry out no other.
+QString JournalEntryRefusal(const JournalEntry &entry);
+
+// The message for a journal record that is not carried out: "запись журнала отклонена: …".
+QString RefusedEntryText(const JournalEntry &entry, const QString &reason);
+
 // Told where the file stands after each step: AtTemp, then Renamed, or AtOld or LeftAtTemp.
 using StepObserver = std::function<void(StepState)>;
 
@@ -70,6 +83,9 @@ class FolderRenamer
 public:
     FolderRenamer(FileSystem &fs, const QByteArray &folder, bool oneStep,
                   std::function<void()> switched = {});
+    // Makes every rename that would need two steps fail with reason instead (a pass without a
+    // journal: a file cut short between two steps would stay under a name nobody knows of).
+    void RefuseTwoSteps(const QString &reason) { twoStepsRefusal_ = reason; }
 
     RenameResult Rename(const QByteArray &oldName, const QByteArray &tempName,
                         const QByteArray &newName, const StepObserver &observer = {});
@@ -84,10 +100,18 @@ private:
     bool oneStep_;
     bool inodesTell_ = false; // a clash has shown that this folder's inodes tell files apart
     std::function<void()> switched_;
+    QString twoStepsRefusal_;
 };
 
-// A failure reason for an errno of the rename calls.
-QString DescribeError(int error);
+// What was being done when a call failed: the reason for EACCES and ENOENT depends on it.
+enum class ErrorContext {
+    Rename, // renaming a file in its folder
+    ReadFolder, // listing a folder
+    JournalFolder, // making or writing the journal folder
+};
+
+// A failure reason for an errno of the rename calls, or of the other calls in context.
+QString DescribeError(int error, ErrorContext context = ErrorContext::Rename);
 
 // A name in the guillemets the messages put around names.
 QString Quoted(const QString &name);

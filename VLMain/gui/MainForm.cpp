@@ -91,7 +91,7 @@ void TMainForm::RecoverJournals(const QString &onlyFolder)
         MessageRequest request;
         request.caption = QString::fromUtf16(kRenameCaption);
         request.text = summary;
-        request.icon = report.leftAtTemp > 0 ? MessageIcon::Warning : MessageIcon::Information;
+        request.icon = report.NeedsWarning() ? MessageIcon::Warning : MessageIcon::Information;
         Dialogs::ShowMessage(request);
     }
 }

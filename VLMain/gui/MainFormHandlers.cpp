@@ -85,7 +85,7 @@ void TMainForm::RenameButtonClick()
     else
         FolderEdit->setFocus();
     SortMarkedFirst(files_, flags_);
-    QString warning = report.failed > 0 ? FailureMessage(report) : QString();
+    QString warning = report.failed > 0 ? FailureMessage(report) : report.refusal;
     if (!report.journalError.isEmpty())
         warning += (warning.isEmpty() ? u"" : u"\n\n") + report.journalError;
     if (!warning.isEmpty())

@@ -11,6 +11,7 @@
 #include <QList>
 #include <QString>
 
+#include <cerrno>
 #include <memory>
 
 namespace vl {
@@ -53,6 +54,14 @@ struct FolderIdentity {
     quint64 inode = 0;
 };
 
+// What tells one file from another, whatever its name: its device and inode.
+struct FileIdentity {
+    quint64 device = 0;
+    quint64 inode = 0;
+
+    bool operator==(const FileIdentity &) const = default;
+};
+
 class FileSystem
 {
 public:
@@ -76,6 +85,14 @@ public:
     virtual int ListSubfolders(const QByteArray &folder, FolderIdentity &identity,
                                QList<QByteArray> *subfolders)
         = 0;
+    // The identity of folder/name, links not followed. 0, or an errno (ENOSYS where the file
+    // system cannot tell).
+    virtual int IdentifyFile(const QByteArray &folder, const QByteArray &name,
+                             FileIdentity &identity)
+    {
+        (void)folder, (void)name, (void)identity;
+        return ENOSYS;
+    }
     // 0 when files may be renamed in folder, else the errno that says why not.
     virtual int WriteAccess(const QByteArray &folder) = 0;
     // Where the rename journal's files are written.

@@ -23,6 +23,8 @@ public:
     virtual int Sync() = 0;
     // The whole file from its start.
     virtual QByteArray ReadAll() = 0;
+    // Cuts the file to its first size bytes. 0 or an errno.
+    virtual int Truncate(qint64 size) = 0;
 };
 
 class JournalStore
@@ -42,6 +44,10 @@ public:
     virtual int Remove(const QString &path) = 0;
     // Flushes folder's entries to disk. 0 or an errno.
     virtual int SyncFolder(const QString &folder) = 0;
+    // 0 when path (links followed) belongs to the user this process runs as and no one else may
+    // write to it; EPERM when it belongs to another user or others may write to it; else the
+    // errno of looking at it. Journals are trusted only from such files in such a folder.
+    virtual int CheckOwner(const QString &path) = 0;
 };
 
 // The journal files on this machine's disks.

@@ -313,6 +313,20 @@ public:
         return 0;
     }
 
+    int IdentifyFile(const QByteArray &folder, const QByteArray &name,
+                     FileIdentity &identity) override
+    {
+        struct stat st;
+        const int result
+            = heldFd_ >= 0 && folder == heldFolder_
+                  ? ::fstatat(heldFd_, name.constData(), &st, AT_SYMLINK_NOFOLLOW)
+                  : ::fstatat(AT_FDCWD, Join(folder, name).constData(), &st, AT_SYMLINK_NOFOLLOW);
+        if (result != 0)
+            return errno;
+        identity = {static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
+        return 0;
+    }
+
     int ListSubfolders(const QByteArray &folder, FolderIdentity &identity,
                        QList<QByteArray> *subfolders) override
     {

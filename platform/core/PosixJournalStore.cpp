@@ -23,8 +23,11 @@ public:
     PosixJournalFile(const PosixJournalFile &) = delete;
     PosixJournalFile &operator=(const PosixJournalFile &) = delete;
 
+    // A write that fails part way (a full disk) is cut back, so that the next record does not
+    // run on from half of this one.
     int Append(const QByteArray &bytes) override
     {
+        const off_t start = ::lseek(fd_, 0, SEEK_END);
         const char *p = bytes.constData();
         qsizetype left = bytes.size();
         while (left > 0) {
@@ -32,12 +35,20 @@ public:
             if (n < 0) {
                 if (errno == EINTR)
                     continue;
-                return errno;
+                const int error = errno;
+                if (start >= 0 && left < bytes.size())
+                    (void)::ftruncate(fd_, start);
+                return error;
             }
             p += n;
             left -= n;
         }
         return 0;
+    }
+
+    int Truncate(qint64 size) override
+    {
+        return ::ftruncate(fd_, static_cast<off_t>(size)) == 0 ? 0 : errno;
     }
 
     int Sync() override { return ::fdatasync(fd_) == 0 ? 0 : errno; }
@@ -111,6 +122,14 @@ public:
     int Remove(const QString &path) override
     {
         return ::unlink(QFile::encodeName(path).constData()) == 0 ? 0 : errno;
+    }
+
+    int CheckOwner(const QString &path) override
+    {
+        struct stat st;
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+            return errno;
+        return st.st_uid == ::geteuid() && (st.st_mode & (S_IWGRP | S_IWOTH)) == 0 ? 0 : EPERM;
     }
 
     int SyncFolder(const QString &folder) override

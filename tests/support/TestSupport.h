@@ -83,6 +83,11 @@ public:
     {
         return SystemFileSystem().ListSubfolders(folder, identity, subfolders);
     }
+    int IdentifyFile(const QByteArray &folder, const QByteArray &name,
+                     FileIdentity &identity) override
+    {
+        return SystemFileSystem().IdentifyFile(folder, name, identity);
+    }
     int WriteAccess(const QByteArray &folder) override
     {
         return SystemFileSystem().WriteAccess(folder);

@@ -60,6 +60,7 @@ public:
     {
         return folderSyncFails ? EIO : SystemJournalStore().SyncFolder(folder);
     }
+    int CheckOwner(const QString &path) override { return SystemJournalStore().CheckOwner(path); }
 
 private:
     class File final : public JournalFile
@@ -75,6 +76,7 @@ private:
         }
         int Sync() override { return store_.syncs++ == store_.syncFailsAt ? EIO : real_->Sync(); }
         QByteArray ReadAll() override { return real_->ReadAll(); }
+        int Truncate(qint64 size) override { return real_->Truncate(size); }
 
     private:
         FaultyJournalStore &store_;
