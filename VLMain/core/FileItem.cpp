@@ -2,18 +2,26 @@
 
 #include "VLUtils/core/TextRules.h"
 
+#include <QCoreApplication>
 #include <QStringDecoder>
 
 namespace vl {
 
-const QString &StateText(ItemState state)
+const char *StateSourceText(ItemState state)
 {
-    static const QString texts[] = {
-        QStringLiteral("Не обработано"),    QStringLiteral("Распознано"),
-        QStringLiteral("Не распознано"),    QStringLiteral("Добавлено"),
-        QStringLiteral("Не переименовано"),
+    static const char *const texts[] = {
+        QT_TRANSLATE_NOOP("FileList", "Не обработано"),
+        QT_TRANSLATE_NOOP("FileList", "Распознано"),
+        QT_TRANSLATE_NOOP("FileList", "Не распознано"),
+        QT_TRANSLATE_NOOP("FileList", "Добавлено"),
+        QT_TRANSLATE_NOOP("FileList", "Не переименовано"),
     };
     return texts[static_cast<int>(state)];
+}
+
+QString StateText(ItemState state)
+{
+    return QCoreApplication::translate("FileList", StateSourceText(state));
 }
 
 FileItem MakeFileItem(const QByteArray &diskName)

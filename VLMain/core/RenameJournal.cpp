@@ -109,10 +109,12 @@ QString JournalFolderDistrust(JournalStore &store, const QString &journalFolder)
     if (error == 0 || error == ENOENT)
         return {};
     if (error == EPERM)
-        return u"папка журналов «" + journalFolder
-               + u"» принадлежит другому пользователю или открыта для записи другим";
-    return u"папка журналов «" + journalFolder + u"»: "
-           + DescribeError(error, ErrorContext::JournalFolder);
+        return QCoreApplication::translate(
+                   "Journal", "папка журналов «%1» принадлежит другому пользователю или "
+                              "открыта для записи другим")
+            .arg(journalFolder);
+    return QCoreApplication::translate("Journal", "папка журналов «%1»: %2")
+        .arg(journalFolder, DescribeError(error, ErrorContext::JournalFolder));
 }
 
 void KeepNewestJournals(JournalStore &store, const QString &journalFolder)
