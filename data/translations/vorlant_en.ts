@@ -503,6 +503,14 @@ More: man vorlant-cli
         <source>папка журналов «%1»: %2</source>
         <translation>journal folder “%1”: %2</translation>
     </message>
+    <message>
+        <source>Журнал переименования не записан (%1): %2.</source>
+        <translation>The rename journal was not written (%1): %2.</translation>
+    </message>
+    <message>
+        <source>Журнал переименования не записан: %1.</source>
+        <translation>The rename journal was not written: %1.</translation>
+    </message>
 </context>
 <context>
     <name>MainForm</name>
