@@ -3,7 +3,10 @@
 #include "VLUtils/core/TextRules.h"
 
 #include <QCoreApplication>
+#include <QMutex>
 #include <QStringDecoder>
+
+#include <set>
 
 namespace vl {
 
@@ -19,9 +22,15 @@ const char *StateSourceText(ItemState state)
     return texts[static_cast<int>(state)];
 }
 
-QString StateText(ItemState state)
+const QString &StateText(ItemState state)
 {
-    return QCoreApplication::translate("FileList", StateSourceText(state));
+    // Sort keys hold views of these texts, so each is kept for good, once per language it has
+    // been asked in; the lock is for the sorts that run off the window's thread.
+    static QMutex lock;
+    static std::set<QString> kept;
+    const QString text = QCoreApplication::translate("FileList", StateSourceText(state));
+    const QMutexLocker locked(&lock);
+    return *kept.insert(text).first;
 }
 
 FileItem MakeFileItem(const QByteArray &diskName)

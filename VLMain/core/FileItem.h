@@ -16,8 +16,8 @@ enum class ItemState {
 
 // The state's text as the program writes it, in Russian: the machine-readable output keeps it.
 const char *StateSourceText(ItemState state);
-// The text that the list shows for a state, in the interface language.
-QString StateText(ItemState state);
+// The text that the list shows for a state, in the interface language; the text stays valid.
+const QString &StateText(ItemState state);
 
 // One row of the file list.
 struct FileItem {

@@ -1,5 +1,7 @@
 #include "VLUtils/core/InterfaceLanguage.h"
 
+#include "VLMain/core/FileOrder.h"
+
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -76,6 +78,35 @@ TEST(InterfaceLanguage, InstalledTranslationSwitchesTheTextsBothWays)
     EXPECT_EQ(text(), U("Recognised"));
     ASSERT_TRUE(InstallInterfaceTranslation(InterfaceLanguage::Russian));
     EXPECT_EQ(text(), U("Распознано"));
+}
+
+// The list sorts by the state's text as it is shown, in either language; the sort keeps views of
+// those texts, which must stay valid while it runs.
+TEST(InterfaceLanguage, StateOrderFollowsTheShownTexts)
+{
+    int argc = 1;
+    char name[] = "unit_tests";
+    char *argv[] = {name, nullptr};
+    std::unique_ptr<QCoreApplication> app;
+    if (!QCoreApplication::instance())
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    QList<FileItem> items;
+    for (const ItemState state :
+         {ItemState::Recognised, ItemState::Added, ItemState::Unrecognised}) {
+        FileItem item = MakeFileItem(QByteArray("f") + QByteArray::number(items.size()));
+        item.state = state;
+        items.append(item);
+    }
+    const auto order = [&] { return SortedOrder(items, SortMode::ByState, {}, Ties::Kept); };
+    // "Добавлено" < "Не распознано" < "Распознано"; "Added" < "Not recognised" < "Recognised".
+    EXPECT_EQ(order(), (std::vector<int> {1, 2, 0}));
+    ASSERT_TRUE(InstallInterfaceTranslation(InterfaceLanguage::English));
+    EXPECT_EQ(StateText(ItemState::Added), U("Added"));
+    EXPECT_EQ(order(), (std::vector<int> {1, 2, 0}));
+    items[1].state = ItemState::NotRenamed; // "Not renamed" now sorts after "Not recognised"
+    EXPECT_EQ(order(), (std::vector<int> {2, 1, 0}));
+    ASSERT_TRUE(InstallInterfaceTranslation(InterfaceLanguage::Russian));
+    EXPECT_EQ(order(), (std::vector<int> {1, 2, 0})); // "Не переименовано" < "Не распознано"
 }
 
 } // namespace
