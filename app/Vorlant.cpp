@@ -1,6 +1,7 @@
 // The program entry: the application object with its title, the main window, the message loop.
 
 #include "VLMain/gui/MainForm.h"
+#include "VLUtils/core/InterfaceLanguage.h"
 #include "VLUtils/core/VersionInfo.h"
 #include "platform/gui/AppWindow.h"
 
@@ -16,8 +17,16 @@ int main(int argc, char **argv)
         return 0;
     }
     vl::VorlantApplication app(argc, argv);
-    vl::LoadToolkitTranslation();
-    vl::ApplicationTitle::Set(QString::fromUtf16(vl::kProgramTitle));
+    // The window speaks English to an English locale; Russian, the program's own language, to
+    // every other one, with the toolkit's own texts (standard buttons, the folder dialog) in
+    // Russian too.
+    if (const vl::InterfaceLanguage language
+        = vl::ChooseInterfaceLanguage(vl::LocaleVariablesFromEnvironment());
+        language == vl::InterfaceLanguage::Russian)
+        vl::LoadToolkitTranslation();
+    else
+        vl::InstallInterfaceTranslation(language);
+    vl::ApplicationTitle::Set(vl::ProgramTitle());
 
     vl::MainFormOptions options;
     options.arguments = QCoreApplication::arguments().mid(1);

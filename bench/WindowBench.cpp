@@ -119,7 +119,7 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "main %.3f\n", vl::bench::MsSinceLaunch());
     vl::VorlantApplication app(argc, argv);
     vl::Dialogs::EnableTestMode(); // a message box must not wait for an answer
-    vl::ApplicationTitle::Set(QString::fromUtf16(vl::kProgramTitle));
+    vl::ApplicationTitle::Set(vl::ProgramTitle());
     const QStringList args = QCoreApplication::arguments();
     const QString mode = args.value(1);
     if (mode == u"start-idle" && args.size() == 3)

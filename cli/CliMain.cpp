@@ -10,6 +10,7 @@
 #include "VLMain/core/NameEditing.h"
 #include "VLMain/core/RenameJournal.h"
 #include "VLMain/core/UserNames.h"
+#include "VLUtils/core/InterfaceLanguage.h"
 #include "VLUtils/core/TextRules.h"
 #include "VLUtils/core/VersionInfo.h"
 #include "platform/core/PlatformError.h"
@@ -52,7 +53,7 @@ bool DecodeArguments(int argc, char **argv, QStringList &arguments)
 int UsageError(const QString &error)
 {
     WriteError(error);
-    WriteError(QStringLiteral("справка: vorlant-cli --help"));
+    WriteError(QCoreApplication::translate("Cli", "справка: vorlant-cli --help"));
     return kExitUsage;
 }
 
@@ -62,11 +63,11 @@ bool ResolveFolders(const QStringList &arguments, QStringList &folders, QString 
     for (const QString &argument : arguments) {
         const QFileInfo info(argument);
         if (!info.exists()) {
-            error = u"папка «" + argument + u"» не найдена";
+            error = QCoreApplication::translate("Cli", "папка «%1» не найдена").arg(argument);
             return false;
         }
         if (!info.isDir()) {
-            error = u"«" + argument + u"» — не папка";
+            error = QCoreApplication::translate("Cli", "«%1» — не папка").arg(argument);
             return false;
         }
         folders.append(WithSeparator(info.canonicalFilePath()));
@@ -78,13 +79,15 @@ bool ResolveFolders(const QStringList &arguments, QStringList &folders, QString 
 QString CommandLineRefusal(const NameArgument &name, const QString &core)
 {
     if (core.contains(u'\n') || core.contains(u'\r') || core.contains(u'/'))
-        return QStringLiteral("в имени есть перевод строки или «/»");
+        return QCoreApplication::translate("Cli", "в имени есть перевод строки или «/»");
     if (name.fullName && !core.contains(u'.')) {
         if (!name.text.contains(u'.'))
-            return QStringLiteral("в полном имени файла нет точки");
+            return QCoreApplication::translate("Cli", "в полном имени файла нет точки");
         // «Setup.1»: the dictionary takes the name from its first to its last letter, «Setup».
-        return u"в полное имя идёт его часть от первой до последней буквы, «" + core
-               + u"», а в ней нет точки";
+        return QCoreApplication::translate(
+                   "Cli", "в полное имя идёт его часть от первой до последней буквы, «%1», а в "
+                          "ней нет точки")
+            .arg(core);
     }
     return {};
 }
@@ -108,21 +111,29 @@ bool AddNames(const QList<NameArgument> &names, TDictionaries &dictionaries, boo
         if (reason.isEmpty())
             reason = CommandLineRefusal(name, core);
         if (!reason.isEmpty()) {
-            WriteError(u"имя «" + name.text + u"» не добавлено: " + reason);
+            WriteError(QCoreApplication::translate("Cli", "имя «%1» не добавлено: %2")
+                           .arg(name.text, reason));
             allDone = false;
             continue;
         }
         TDictionary &dictionary = name.fullName ? dictionaries.full : dictionaries.names;
         if (dictionary.ContainsName(core)) {
-            say(u"Имя «" + core + u"» уже есть в "
-                + (name.fullName ? u"словаре полных имён" : u"словаре имён")
-                + u"; добавлять нечего.");
+            say(name.fullName
+                    ? QCoreApplication::translate(
+                          "Cli", "Имя «%1» уже есть в словаре полных имён; добавлять нечего.")
+                          .arg(core)
+                    : QCoreApplication::translate(
+                          "Cli", "Имя «%1» уже есть в словаре имён; добавлять нечего.")
+                          .arg(core));
             continue;
         }
         dictionary.AddName(core);
         added = true;
-        say(u"Имя «" + core + u"» добавлено в "
-            + (name.fullName ? u"словарь полных имён" : u"словарь имён") + u'.');
+        say(name.fullName
+                ? QCoreApplication::translate("Cli", "Имя «%1» добавлено в словарь полных имён.")
+                      .arg(core)
+                : QCoreApplication::translate("Cli", "Имя «%1» добавлено в словарь имён.")
+                      .arg(core));
     }
     return allDone;
 }
@@ -142,8 +153,10 @@ int Undo(const QString &argument)
     ReportRecovery(recovery, totals);
     if (recovery.undosFinished > 0) {
         // An undo of this folder was cut short: finishing it was what was asked for.
-        WriteOut(folder + u'\n' + u"Возвращено прежних имён: "
-                 + QString::number(recovery.undoReversed) + u".\n");
+        WriteOut(folder + u'\n'
+                 + QCoreApplication::translate("Cli", "Возвращено прежних имён: %1.")
+                       .arg(QString::number(recovery.undoReversed))
+                 + u'\n');
         return totals.errors == 0 && recovery.refused.isEmpty() ? kExitDone : kExitFailed;
     }
 
@@ -151,9 +164,11 @@ int Undo(const QString &argument)
     const std::optional<JournalContents> journal
         = ReadLastJournal(folder, journalFolder, &distrust);
     if (!distrust.isEmpty())
-        WriteError(u"журнал не выполнен: " + distrust);
+        WriteError(QCoreApplication::translate("Cli", "журнал не выполнен: %1").arg(distrust));
     if (!journal) {
-        WriteError(folder + u": нет журнала переименований этой папки, отменять нечего");
+        WriteError(QCoreApplication::translate(
+                       "Cli", "%1: нет журнала переименований этой папки, отменять нечего")
+                       .arg(folder));
         return kExitFailed;
     }
     const UndoReport report = UndoPass(*journal, SystemFileSystem(), journalFolder);
@@ -164,15 +179,19 @@ int Undo(const QString &argument)
     for (const QString &refused : report.refused)
         WriteError(folder + u": " + refused);
     for (const QString &failure : report.notReversed)
-        WriteError(folder + u": не удалось вернуть прежнее имя: " + failure);
+        WriteError(QCoreApplication::translate("Cli", "%1: не удалось вернуть прежнее имя: %2")
+                       .arg(folder, failure));
     if (!report.journalError.isEmpty())
         WriteError(folder + u": " + report.journalError);
-    WriteOut(Printable(folder) + u'\n' + u"Возвращено прежних имён: "
-             + QString::number(report.reversed)
+    WriteOut(Printable(folder) + u'\n'
              + (report.notReversed.isEmpty()
-                    ? QString()
-                    : u", не возвращено: " + QString::number(report.notReversed.size()))
-             + u".\n");
+                    ? QCoreApplication::translate("Cli", "Возвращено прежних имён: %1.")
+                          .arg(QString::number(report.reversed))
+                    : QCoreApplication::translate("Cli",
+                                                  "Возвращено прежних имён: %1, не возвращено: %2.")
+                          .arg(QString::number(report.reversed),
+                               QString::number(report.notReversed.size())))
+             + u'\n');
     return report.notReversed.isEmpty() && report.refused.isEmpty() && totals.errors == 0
                ? kExitDone
                : kExitFailed;
@@ -192,17 +211,24 @@ int Forget(const QString &argument)
     const ForgetReport report
         = ForgetJournals(journalFolder, SystemJournalStore(), QFile::encodeName(folder));
     if (!report.distrust.isEmpty()) {
-        WriteError(u"журналы не тронуты: " + report.distrust);
+        WriteError(
+            QCoreApplication::translate("Cli", "журналы не тронуты: %1").arg(report.distrust));
         return kExitFailed;
     }
     if (report.inUse > 0)
-        WriteError(folder + u": журнал идущего сейчас переименования не тронут");
+        WriteError(
+            QCoreApplication::translate("Cli", "%1: журнал идущего сейчас переименования не тронут")
+                .arg(folder));
     if (report.forgotten == 0) {
-        WriteOut(folder + u": нет прерванных переименований этой папки, забывать нечего.\n");
+        WriteOut(QCoreApplication::translate(
+                     "Cli", "%1: нет прерванных переименований этой папки, забывать нечего.")
+                     .arg(folder)
+                 + u'\n');
         return report.inUse > 0 ? kExitFailed : kExitDone;
     }
-    WriteOut(folder + u": забыто прерванных переименований: " + QString::number(report.forgotten)
-             + u".\n");
+    WriteOut(QCoreApplication::translate("Cli", "%1: забыто прерванных переименований: %2.")
+                 .arg(folder, QString::number(report.forgotten))
+             + u'\n');
     return kExitDone;
 }
 
@@ -234,8 +260,10 @@ int Run(const CliOptions &options)
     const bool fault = PrepareDictionaries(dictionaries, prompt,
                                            [&](TDictionaries &d) { LoadUserNames(d, userNames); });
     if (fault) {
-        WriteError(u"самопроверка словарей не пройдена; исправьте файл имён пользователя "
-                   + userNames);
+        WriteError(QCoreApplication::translate(
+                       "Cli", "самопроверка словарей не пройдена; исправьте файл имён "
+                              "пользователя %1")
+                       .arg(userNames));
         return kExitSelfCheck;
     }
 
@@ -248,7 +276,8 @@ int Run(const CliOptions &options)
             try {
                 SaveUserNames(dictionaries, userNames);
             } catch (const PlatformError &error) {
-                WriteError(error.message() + u"; добавленные имена не сохранены");
+                WriteError(QCoreApplication::translate("Cli", "%1; добавленные имена не сохранены")
+                               .arg(error.message()));
                 status = kExitFailed;
             }
         }
@@ -273,13 +302,16 @@ int Run(const CliOptions &options)
         // Accepted for this run only, unless the user asked to keep them.
         if (options.addSuggested && !pass.AcceptedSuggestions().isEmpty()) {
             for (const QString &name : pass.AcceptedSuggestions()) {
-                const QString line = u"Имя «" + name + u"» добавлено в словарь имён.";
+                const QString line
+                    = QCoreApplication::translate("Cli", "Имя «%1» добавлено в словарь имён.")
+                          .arg(name);
                 options.json ? WriteError(line) : WriteOut(line + u'\n');
             }
             try {
                 SaveUserNames(dictionaries, userNames);
             } catch (const PlatformError &error) {
-                WriteError(error.message() + u"; добавленные имена не сохранены");
+                WriteError(QCoreApplication::translate("Cli", "%1; добавленные имена не сохранены")
+                               .arg(error.message()));
                 status = kExitFailed;
             }
         }
@@ -294,15 +326,18 @@ int Run(const CliOptions &options)
 int main(int argc, char **argv)
 {
     using namespace vl::cli;
+    // For the program's own folder, where the user name file may live, and for the translation
+    // of the messages.
+    QCoreApplication app(argc, argv);
+    vl::InstallInterfaceTranslation(
+        vl::ChooseInterfaceLanguage(vl::LocaleVariablesFromEnvironment()));
     QStringList arguments;
     if (!DecodeArguments(argc, argv, arguments))
-        return UsageError(QStringLiteral("параметр записан не в кодировке UTF-8"));
+        return UsageError(
+            QCoreApplication::translate("Cli", "параметр записан не в кодировке UTF-8"));
     const ParseResult parsed = ParseArguments(arguments);
     if (!parsed.error.isEmpty())
         return UsageError(parsed.error);
-
-    // For the program's own folder, where the user name file may live.
-    QCoreApplication app(argc, argv);
     int status = kExitFailed;
     try {
         status = Run(parsed.options);

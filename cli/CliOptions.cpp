@@ -1,5 +1,7 @@
 #include "cli/CliOptions.h"
 
+#include <QCoreApplication>
+
 using namespace Qt::StringLiterals;
 
 namespace vl::cli {
@@ -28,35 +30,40 @@ struct OptionRow {
     OptionId id;
     char16_t shortName; // 0: none
     const char16_t *longName;
-    const char16_t *valueName; // empty: takes no value; in brackets: an optional one
-    const char16_t *help; // lines of the help text, "\n" between them
+    const char *valueName; // empty: takes no value; in brackets: an optional one
+    const char *help; // lines of the help text, "\n" between them
 };
 
 const OptionRow kOptions[] = {
-    {OptionId::Apply, u'x', u"--apply", u"", u"переименовать файлы"},
-    {OptionId::Recursive, u'r', u"--recursive", u"",
-     u"обработать и все вложенные папки, каждую отдельно;\n"
-     u"символические ссылки на папки не просматриваются"},
-    {OptionId::Json, 0, u"--json", u"",
-     u"по одному объекту JSON на строку для каждого файла\n"
-     u"(поля folder, old, new, rule, state, error, suggestion)"},
-    {OptionId::Suggest, 0, u"--suggest", u"",
-     u"переименовать и нераспознанные файлы, у которых есть\n"
-     u"предложенное написание (из слов словарей), по нему"},
-    {OptionId::AddSuggested, 0, u"--add-suggested", u"",
-     u"как --suggest, и добавить предложенные написания\nв имена пользователя"},
-    {OptionId::Add, 0, u"--add", u"ИМЯ", u"добавить имя в словарь имён"},
-    {OptionId::AddFull, 0, u"--add-full", u"ИМЯ",
-     u"добавить полное имя файла (с точкой и расширением)\nв словарь полных имён"},
-    {OptionId::Undo, 0, u"--undo", u"[ПАПКА]",
-     u"отменить последнее переименование в папке\n(по умолчанию — в текущей)"},
-    {OptionId::Forget, 0, u"--forget", u"ПАПКА",
-     u"забыть прерванное переименование в ПАПКЕ,\nкоторой больше нет (её журнал)"},
-    {OptionId::UserNames, 0, u"--user-names", u"ФАЙЛ",
-     u"брать имена пользователя из ФАЙЛА и записывать их туда\n"
-     u"вместо обычного файла имён пользователя"},
-    {OptionId::Help, u'h', u"--help", u"", u"показать эту справку"},
-    {OptionId::Version, 0, u"--version", u"", u"показать версию программы"},
+    {OptionId::Apply, u'x', u"--apply", "", QT_TRANSLATE_NOOP("Cli", "переименовать файлы")},
+    {OptionId::Recursive, u'r', u"--recursive", "",
+     QT_TRANSLATE_NOOP("Cli", "обработать и все вложенные папки, каждую отдельно;\n"
+                              "символические ссылки на папки не просматриваются")},
+    {OptionId::Json, 0, u"--json", "",
+     QT_TRANSLATE_NOOP("Cli", "по одному объекту JSON на строку для каждого файла\n"
+                              "(поля folder, old, new, rule, state, error, suggestion)")},
+    {OptionId::Suggest, 0, u"--suggest", "",
+     QT_TRANSLATE_NOOP("Cli", "переименовать и нераспознанные файлы, у которых есть\n"
+                              "предложенное написание (из слов словарей), по нему")},
+    {OptionId::AddSuggested, 0, u"--add-suggested", "",
+     QT_TRANSLATE_NOOP("Cli",
+                       "как --suggest, и добавить предложенные написания\nв имена пользователя")},
+    {OptionId::Add, 0, u"--add", QT_TRANSLATE_NOOP("Cli", "ИМЯ"),
+     QT_TRANSLATE_NOOP("Cli", "добавить имя в словарь имён")},
+    {OptionId::AddFull, 0, u"--add-full", QT_TRANSLATE_NOOP("Cli", "ИМЯ"),
+     QT_TRANSLATE_NOOP(
+         "Cli", "добавить полное имя файла (с точкой и расширением)\nв словарь полных имён")},
+    {OptionId::Undo, 0, u"--undo", QT_TRANSLATE_NOOP("Cli", "[ПАПКА]"),
+     QT_TRANSLATE_NOOP("Cli",
+                       "отменить последнее переименование в папке\n(по умолчанию — в текущей)")},
+    {OptionId::Forget, 0, u"--forget", QT_TRANSLATE_NOOP("Cli", "ПАПКА"),
+     QT_TRANSLATE_NOOP(
+         "Cli", "забыть прерванное переименование в ПАПКЕ,\nкоторой больше нет (её журнал)")},
+    {OptionId::UserNames, 0, u"--user-names", QT_TRANSLATE_NOOP("Cli", "ФАЙЛ"),
+     QT_TRANSLATE_NOOP("Cli", "брать имена пользователя из ФАЙЛА и записывать их туда\n"
+                              "вместо обычного файла имён пользователя")},
+    {OptionId::Help, u'h', u"--help", "", QT_TRANSLATE_NOOP("Cli", "показать эту справку")},
+    {OptionId::Version, 0, u"--version", "", QT_TRANSLATE_NOOP("Cli", "показать версию программы")},
 };
 
 const OptionRow *FindLong(QStringView name)
@@ -134,7 +141,8 @@ ParseResult ParseArguments(const QStringList &arguments)
             const bool hasInline = eq >= 0;
             const OptionRow *option = FindLong(name);
             if (!option)
-                return fail(u"неизвестный параметр " + Quoted(name));
+                return fail(QCoreApplication::translate("Cli", "неизвестный параметр %1")
+                                .arg(Quoted(name)));
             switch (option->id) {
             case OptionId::Help:
                 o.help = true;
@@ -168,36 +176,41 @@ ParseResult ParseArguments(const QStringList &arguments)
             case OptionId::AddFull: {
                 QString value;
                 if (!TakeValue(arguments, i, inlineValue, hasInline, value))
-                    return fail(u"после " + name + u" нужно имя");
+                    return fail(QCoreApplication::translate("Cli", "после %1 нужно имя").arg(name));
                 if (value.isEmpty())
-                    return fail(u"после " + name + u" нужно непустое имя");
+                    return fail(QCoreApplication::translate("Cli", "после %1 нужно непустое имя")
+                                    .arg(name));
                 o.names.append({option->id == OptionId::AddFull, value});
                 continue;
             }
             case OptionId::Forget: {
                 QString value;
                 if (!TakeValue(arguments, i, inlineValue, hasInline, value) || value.isEmpty())
-                    return fail(u"после " + name + u" нужен путь к папке");
+                    return fail(QCoreApplication::translate("Cli", "после %1 нужен путь к папке")
+                                    .arg(name));
                 o.forgetFolder = value;
                 continue;
             }
             case OptionId::UserNames: {
                 QString value;
                 if (!TakeValue(arguments, i, inlineValue, hasInline, value) || value.isEmpty())
-                    return fail(u"после " + name + u" нужен путь к файлу");
+                    return fail(QCoreApplication::translate("Cli", "после %1 нужен путь к файлу")
+                                    .arg(name));
                 o.userNamesFile = value;
                 continue;
             }
             }
             if (hasInline)
-                return fail(u"параметр " + name + u" не принимает значения");
+                return fail(QCoreApplication::translate("Cli", "параметр %1 не принимает значения")
+                                .arg(name));
             continue;
         }
         // One or more grouped short options.
         for (qsizetype k = 1; k < arg.size(); ++k) {
             const OptionRow *option = FindShort(arg.at(k));
             if (!option)
-                return fail(u"неизвестный параметр " + Quoted(u'-' + arg.mid(k, 1)));
+                return fail(QCoreApplication::translate("Cli", "неизвестный параметр %1")
+                                .arg(Quoted(u'-' + arg.mid(k, 1))));
             switch (option->id) {
             case OptionId::Apply:
                 o.apply = true;
@@ -219,32 +232,38 @@ ParseResult ParseArguments(const QStringList &arguments)
     if (!o.forgetFolder.isEmpty()) {
         if (o.undo || o.apply || o.recursive || o.json || !o.names.isEmpty()
             || !o.folders.isEmpty())
-            return fail(QStringLiteral("--forget не сочетается с другими параметрами"));
+            return fail(
+                QCoreApplication::translate("Cli", "--forget не сочетается с другими параметрами"));
         return result;
     }
     if (o.undo) {
         if (o.apply || o.recursive || o.json || o.suggest || o.addSuggested || !o.names.isEmpty()) {
             const QString option = beside.section(u'=', 0, 0);
-            QString error = u"--undo не сочетается с " + Quoted(option);
+            QString error = QCoreApplication::translate("Cli", "--undo не сочетается с %1")
+                                .arg(Quoted(option));
             // The user may have meant a folder of that name.
             if (option != u"--add" && option != u"--add-full")
-                error += u"; папку с таким именем указывают после «--»: vorlant-cli --undo -- "
-                         + beside;
+                error += QCoreApplication::translate(
+                             "Cli", "; папку с таким именем указывают после «--»: vorlant-cli "
+                                    "--undo -- %1")
+                             .arg(beside);
             return fail(error);
         }
         if (!o.folders.isEmpty())
-            return fail(QStringLiteral("--undo принимает не больше одной папки"));
+            return fail(
+                QCoreApplication::translate("Cli", "--undo принимает не больше одной папки"));
         return result;
     }
     if (o.folders.isEmpty() && o.names.isEmpty())
-        return fail(QStringLiteral("не указана папка"));
+        return fail(QCoreApplication::translate("Cli", "не указана папка"));
     if (o.folders.isEmpty() && (o.apply || o.recursive))
-        return fail(QStringLiteral("параметрам -x и -r нужна папка"));
+        return fail(QCoreApplication::translate("Cli", "параметрам -x и -r нужна папка"));
     if (o.folders.isEmpty() && (o.suggest || o.addSuggested))
-        return fail(QStringLiteral("параметрам --suggest и --add-suggested нужна папка"));
+        return fail(QCoreApplication::translate(
+            "Cli", "параметрам --suggest и --add-suggested нужна папка"));
     for (const QString &folder : o.folders)
         if (folder.isEmpty())
-            return fail(QStringLiteral("пустое имя папки"));
+            return fail(QCoreApplication::translate("Cli", "пустое имя папки"));
     return result;
 }
 
@@ -258,8 +277,8 @@ QString UsageText()
             = option.shortName != 0 ? u"  -"_s + QChar(option.shortName) + u", " : u"      "_s;
         head += QStringView(option.longName);
         if (option.valueName[0] != 0)
-            head += u' ' + QString::fromUtf16(option.valueName);
-        const QStringList lines = QString::fromUtf16(option.help).split(u'\n');
+            head += u' ' + QCoreApplication::translate("Cli", option.valueName);
+        const QStringList lines = QCoreApplication::translate("Cli", option.help).split(u'\n');
         if (head.size() > kHelpColumn - 2) // too long for the column: the help starts below it
             options += std::exchange(head, QString()) + u'\n';
         for (qsizetype l = 0; l < lines.size(); ++l) {
@@ -267,23 +286,24 @@ QString UsageText()
             options += left.leftJustified(kHelpColumn - 2, u' ') + u"  " + lines.at(l) + u'\n';
         }
     }
-    return QStringLiteral(
-               "Использование:\n"
-               "  vorlant-cli [-x] [-r] [--json] [--suggest | --add-suggested] ПАПКА...\n"
-               "  vorlant-cli --add ИМЯ | --add-full ИМЯ.РАСШ ... [ПАПКА...]\n"
-               "  vorlant-cli --undo [ПАПКА]\n"
-               "  vorlant-cli --forget ПАПКА\n"
-               "\n"
-               "Придаёт именам файлов в папке их стилизованный регистр букв («readme.TXT» → "
-               "«ReadMe.txt»)\n"
-               "по тем же словарям и правилам, что и окно Vorlant, и с теми же именами "
-               "пользователя.\n"
-               "Без -x ничего не меняет, а только показывает, какие файлы и как будут "
-               "переименованы.\n"
-               "\n"
-               "Параметры:\n")
+    return QCoreApplication::translate(
+               "Cli", "Использование:\n"
+                      "  vorlant-cli [-x] [-r] [--json] [--suggest | --add-suggested] ПАПКА...\n"
+                      "  vorlant-cli --add ИМЯ | --add-full ИМЯ.РАСШ ... [ПАПКА...]\n"
+                      "  vorlant-cli --undo [ПАПКА]\n"
+                      "  vorlant-cli --forget ПАПКА\n"
+                      "\n"
+                      "Придаёт именам файлов в папке их стилизованный регистр букв («readme.TXT» → "
+                      "«ReadMe.txt»)\n"
+                      "по тем же словарям и правилам, что и окно Vorlant, и с теми же именами "
+                      "пользователя.\n"
+                      "Без -x ничего не меняет, а только показывает, какие файлы и как будут "
+                      "переименованы.\n"
+                      "\n"
+                      "Параметры:\n")
            + options
-           + QStringLiteral(
+           + QCoreApplication::translate(
+               "Cli",
                "\n"
                "Коды завершения: 0 — всё сделано; 1 — часть файлов не переименована или другая\n"
                "ошибка; 2 — ошибка в параметрах; 3 — самопроверка словарей не пройдена.\n"

@@ -307,21 +307,24 @@ void FolderPass::Show(const QString &folder, const QList<FileItem> &items,
 
         if (!outcome.error.isEmpty())
             errors.append(
-                folder + old
-                + (settings_.apply ? u": не переименован в " : u": не будет переименован в ")
-                + outcome.newName + u": " + outcome.error);
+                (settings_.apply
+                     ? QCoreApplication::translate("Cli", "%1: не переименован в %2: %3")
+                     : QCoreApplication::translate("Cli", "%1: не будет переименован в %2: %3"))
+                    .arg(folder + old, outcome.newName, outcome.error));
         if (settings_.json) {
-            json += JsonLine(folder, old, outcome.newName, plan.rule, StateText(outcome.state),
-                             outcome.error, suggestions.at(i));
+            json += JsonLine(folder, old, outcome.newName, plan.rule,
+                             QString::fromUtf8(StateSourceText(outcome.state)), outcome.error,
+                             suggestions.at(i));
             continue;
         }
         if (outcome.renamed)
             text.Add(old + u" → " + outcome.newName);
         if (unknown)
-            text.Add(u"не распознано: " + old
-                     + (suggestions.at(i).isEmpty()
-                            ? QString()
-                            : u" (предлагается: " + suggestions.at(i) + u')'));
+            text.Add(
+                suggestions.at(i).isEmpty()
+                    ? QCoreApplication::translate("Cli", "не распознано: %1").arg(old)
+                    : QCoreApplication::translate("Cli", "не распознано: %1 (предлагается: %2)")
+                          .arg(old, suggestions.at(i)));
     }
     WriteOut(settings_.json ? json : text.text());
     for (const QString &error : errors)
@@ -340,18 +343,23 @@ void ReportRecovery(const RecoveryReport &report, Totals &totals)
 
 QString SummaryLine(const Totals &t, bool apply)
 {
-    QString line = u"Итого — папок: " + QString::number(t.folders) + u", файлов: "
-                   + QString::number(t.files)
-                   + (apply ? u", переименовано: " : u", будет переименовано: ")
-                   + QString::number(t.renamed);
+    QString line = (apply ? QCoreApplication::translate(
+                        "Cli", "Итого — папок: %1, файлов: %2, переименовано: %3")
+                          : QCoreApplication::translate(
+                              "Cli", "Итого — папок: %1, файлов: %2, будет переименовано: %3"))
+                       .arg(QString::number(t.folders), QString::number(t.files),
+                            QString::number(t.renamed));
     if (t.suggested > 0)
-        line += u" (из них по предложенным написаниям: " + QString::number(t.suggested) + u')';
-    line += u", не распознано: " + QString::number(t.unknown);
+        line += QCoreApplication::translate("Cli", " (из них по предложенным написаниям: %1)")
+                    .arg(QString::number(t.suggested));
+    line += QCoreApplication::translate("Cli", ", не распознано: %1")
+                .arg(QString::number(t.unknown));
     if (t.failed > 0)
-        line += (apply ? u", не переименовано: " : u", не удастся переименовать: ")
-                + QString::number(t.failed);
+        line += (apply ? QCoreApplication::translate("Cli", ", не переименовано: %1")
+                       : QCoreApplication::translate("Cli", ", не удастся переименовать: %1"))
+                    .arg(QString::number(t.failed));
     if (t.errors > 0)
-        line += u", ошибок: " + QString::number(t.errors);
+        line += QCoreApplication::translate("Cli", ", ошибок: %1").arg(QString::number(t.errors));
     return line + u".\n";
 }
 
@@ -374,8 +382,8 @@ void FolderWalker::Walk(const QString &top)
         if (const int error = fs_.ListSubfolders(QFile::encodeName(folder), identity,
                                                  recursive_ ? &names : nullptr);
             error != 0) {
-            WriteError(folder + u": не удалось прочитать папку: "
-                       + DescribeError(error, ErrorContext::ReadFolder));
+            WriteError(QCoreApplication::translate("Cli", "%1: не удалось прочитать папку: %2")
+                           .arg(folder, DescribeError(error, ErrorContext::ReadFolder)));
             ++totals_.errors;
             continue;
         }
@@ -387,8 +395,10 @@ void FolderWalker::Walk(const QString &top)
         for (const QByteArray &name : names) {
             const QString text = QString::fromUtf8(name);
             if (text.toUtf8() != name) {
-                WriteError(folder + text
-                           + u": имя папки записано не в кодировке UTF-8, папка пропущена");
+                WriteError(
+                    QCoreApplication::translate(
+                        "Cli", "%1: имя папки записано не в кодировке UTF-8, папка пропущена")
+                        .arg(folder + text));
                 ++totals_.errors;
                 continue;
             }

@@ -22,3 +22,20 @@ vorlant_embed(picture_embedded ${CMAKE_CURRENT_SOURCE_DIR}/icons/folder-open-dis
 add_library(vorlant_resources STATIC ${picture_embedded} Pictures.cpp Pictures.h)
 target_include_directories(vorlant_resources PUBLIC ${PROJECT_SOURCE_DIR})
 target_link_libraries(vorlant_resources PUBLIC vorlant_common vorlant_version Qt6::Gui)
+
+# vorlant_translations (Qt Core): the English interface texts, compiled from the .ts source by
+# lrelease at build time.
+find_program(VORLANT_LRELEASE NAMES lrelease lrelease-qt6
+             HINTS ${QT6_INSTALL_PREFIX}/${QT6_INSTALL_BINS} /usr/lib/qt6/bin REQUIRED)
+set(english_ts ${CMAKE_CURRENT_SOURCE_DIR}/translations/vorlant_en.ts)
+set(english_qm ${CMAKE_CURRENT_BINARY_DIR}/vorlant_en.qm)
+add_custom_command(OUTPUT ${english_qm}
+  COMMAND ${VORLANT_LRELEASE} -silent ${english_ts} -qm ${english_qm}
+  DEPENDS ${english_ts}
+  COMMENT "Compiling the English texts"
+  VERBATIM)
+set(translation_embedded)
+vorlant_embed(translation_embedded ${english_qm} kEnglishMessages)
+add_library(vorlant_translations STATIC ${translation_embedded} Translations.cpp Translations.h)
+target_include_directories(vorlant_translations PUBLIC ${PROJECT_SOURCE_DIR})
+target_link_libraries(vorlant_translations PUBLIC vorlant_common Qt6::Core)

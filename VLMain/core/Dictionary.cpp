@@ -266,10 +266,12 @@ void SelfCheckNames(const QStringList &rows, SelfCheckPrompt &prompt, SelfCheckS
         return;
     bool fault = false;
     // Reports one fault; false when the user answered No and the check must stop.
-    const auto report = [&](const char16_t *opening, const QString &row) {
+    const auto report = [&](const char *finding, const QString &row) {
         fault = true;
-        const QString message = QString::fromUtf16(opening) + row + u")." + u'\r'
-                                + u"Приложение не будет запущено. Продолжить проверку?";
+        const QString message
+            = QCoreApplication::translate("Dictionary", finding).arg(row) + u'\r'
+              + QCoreApplication::translate("Dictionary",
+                                            "Приложение не будет запущено. Продолжить проверку?");
         if (!prompt.Continue(message)) {
             state.silenced = true;
             return false;
@@ -290,7 +292,9 @@ void SelfCheckNames(const QStringList &rows, SelfCheckPrompt &prompt, SelfCheckS
         if (checked[static_cast<std::size_t>(i)].upperCore == previous) {
             fault = true;
             if (previous != lastReported) {
-                if (!report(u"Найдены повторяющиеся имена файлов (", rows.at(i)))
+                if (!report(
+                        QT_TRANSLATE_NOOP("Dictionary", "Найдены повторяющиеся имена файлов (%1)."),
+                        rows.at(i)))
                     return finish();
                 lastReported = previous;
             }
@@ -299,12 +303,14 @@ void SelfCheckNames(const QStringList &rows, SelfCheckPrompt &prompt, SelfCheckS
     // Test 2: a row that is not its own name core.
     for (qsizetype i = 0; i < rows.size(); ++i) {
         if (!checked[static_cast<std::size_t>(i)].ownCore
-            && !report(u"Найдено избыточное имя файла (", rows.at(i)))
+            && !report(QT_TRANSLATE_NOOP("Dictionary", "Найдено избыточное имя файла (%1)."),
+                       rows.at(i)))
             return finish();
     }
     // Test 3: a row shorter than two characters.
     for (const QString &row : rows) {
-        if (CharCount(row) < 2 && !report(u"Найдено лишнее имя файла (", row))
+        if (CharCount(row) < 2
+            && !report(QT_TRANSLATE_NOOP("Dictionary", "Найдено лишнее имя файла (%1)."), row))
             return finish();
     }
     finish();

@@ -6,6 +6,7 @@
 
 #include "VLUtils/core/Collation.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
@@ -138,7 +139,10 @@ public:
     virtual bool Continue(const QString &message) = 0;
 };
 
-inline constexpr char16_t kSelfCheckCaption[] = u"Ошибка самопроверки Vorlant";
+inline QString SelfCheckCaption()
+{
+    return QCoreApplication::translate("Dictionary", "Ошибка самопроверки Vorlant");
+}
 
 struct SelfCheckState {
     bool faultFound = false; // a fault was found: the program must end after start-up

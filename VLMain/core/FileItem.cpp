@@ -2,18 +2,35 @@
 
 #include "VLUtils/core/TextRules.h"
 
+#include <QCoreApplication>
+#include <QMutex>
 #include <QStringDecoder>
+
+#include <set>
 
 namespace vl {
 
-const QString &StateText(ItemState state)
+const char *StateSourceText(ItemState state)
 {
-    static const QString texts[] = {
-        QStringLiteral("Не обработано"),    QStringLiteral("Распознано"),
-        QStringLiteral("Не распознано"),    QStringLiteral("Добавлено"),
-        QStringLiteral("Не переименовано"),
+    static const char *const texts[] = {
+        QT_TRANSLATE_NOOP("FileList", "Не обработано"),
+        QT_TRANSLATE_NOOP("FileList", "Распознано"),
+        QT_TRANSLATE_NOOP("FileList", "Не распознано"),
+        QT_TRANSLATE_NOOP("FileList", "Добавлено"),
+        QT_TRANSLATE_NOOP("FileList", "Не переименовано"),
     };
     return texts[static_cast<int>(state)];
+}
+
+const QString &StateText(ItemState state)
+{
+    // Sort keys hold views of these texts, so each is kept for good, once per language it has
+    // been asked in; the lock is for the sorts that run off the window's thread.
+    static QMutex lock;
+    static std::set<QString> kept;
+    const QString text = QCoreApplication::translate("FileList", StateSourceText(state));
+    const QMutexLocker locked(&lock);
+    return *kept.insert(text).first;
 }
 
 FileItem MakeFileItem(const QByteArray &diskName)

@@ -14,7 +14,9 @@ enum class ItemState {
     NotRenamed, // "Не переименовано": the rename failed
 };
 
-// The text that the list shows for a state; every item shares the one copy.
+// The state's text as the program writes it, in Russian: the machine-readable output keeps it.
+const char *StateSourceText(ItemState state);
+// The text that the list shows for a state, in the interface language; the text stays valid.
 const QString &StateText(ItemState state);
 
 // One row of the file list.

@@ -1,5 +1,7 @@
 #include "VLMain/core/FileListModel.h"
 
+#include <QCoreApplication>
+
 #include <algorithm>
 #include <vector>
 
@@ -45,7 +47,7 @@ QVariant FileListModel::data(const QModelIndex &index, int role) const
             return QString(StateText(item.state) + u": " + item.failure);
         if (index.column() == kCaptionColumn && suggestionSource_) {
             if (const QString suggestion = suggestionSource_(item); !suggestion.isEmpty())
-                return QString(QString::fromUtf16(kSuggestionTipOpening) + suggestion);
+                return QString(SuggestionTipOpening() + suggestion);
         }
         break;
     default:
@@ -60,11 +62,11 @@ QVariant FileListModel::headerData(int section, Qt::Orientation orientation, int
         return QAbstractTableModel::headerData(section, orientation, role);
     switch (section) {
     case kCaptionColumn:
-        return QStringLiteral("Имя файла");
+        return QCoreApplication::translate("FileList", "Имя файла");
     case kExtensionColumn:
-        return QStringLiteral("Расширение");
+        return QCoreApplication::translate("FileList", "Расширение");
     case kStateColumn:
-        return QStringLiteral("Состояние");
+        return QCoreApplication::translate("FileList", "Состояние");
     }
     return {};
 }

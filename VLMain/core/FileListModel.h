@@ -6,6 +6,7 @@
 #include "VLMain/core/FileItem.h"
 
 #include <QAbstractTableModel>
+#include <QCoreApplication>
 #include <QList>
 
 #include <functional>
@@ -13,7 +14,10 @@
 
 namespace vl {
 
-inline constexpr char16_t kSuggestionTipOpening[] = u"Предлагаемое написание: ";
+inline QString SuggestionTipOpening()
+{
+    return QCoreApplication::translate("FileList", "Предлагаемое написание: ");
+}
 
 class FileListModel : public QAbstractTableModel
 {

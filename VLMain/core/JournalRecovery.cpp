@@ -20,6 +20,7 @@
 #include "VLMain/core/RenameJournal.h"
 #include "VLMain/core/RenameSteps.h"
 
+#include <QCoreApplication>
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
@@ -47,10 +48,12 @@ QString FileDistrust(JournalStore &store, const QString &path)
     if (error == 0)
         return {};
     if (error == EPERM)
-        return u"журнал «" + path
-               + u"» принадлежит другому пользователю или открыт для записи другим; он не "
-                 u"выполнен";
-    return u"журнал «" + path + u"»: " + DescribeError(error, ErrorContext::JournalFolder);
+        return QCoreApplication::translate(
+                   "Journal", "журнал «%1» принадлежит другому пользователю или открыт для "
+                              "записи другим; он не выполнен")
+            .arg(path);
+    return QCoreApplication::translate("Journal", "журнал «%1»: %2")
+        .arg(path, DescribeError(error, ErrorContext::JournalFolder));
 }
 
 std::optional<JournalContents> ReadJournalFile(const QString &path)
@@ -77,31 +80,38 @@ QString RecoveryReport::Summary() const
     };
     QString text;
     if (!distrust.isEmpty())
-        text = u"Журналы переименования не прочитаны: " + distrust + u'.';
+        text = QCoreApplication::translate("Journal", "Журналы переименования не прочитаны: %1.")
+                   .arg(distrust);
     if (toNewName > 0 || toOldName > 0 || leftAtTemp > 0) {
         text += (text.isEmpty() ? u""_qs : u"\n"_qs)
-                + u"Переименование файлов было прервано. Восстановлено: под новым именем — "
-                + QString::number(toNewName) + u", под прежним именем — "
-                + QString::number(toOldName) + u'.';
+                + QCoreApplication::translate(
+                      "Journal", "Переименование файлов было прервано. Восстановлено: под "
+                                 "новым именем — %1, под прежним именем — %2.")
+                      .arg(QString::number(toNewName), QString::number(toOldName));
         if (leftAtTemp > 0)
-            text += u"\nОстались под временным именем: " + QString::number(leftAtTemp) + u'.';
+            text += u'\n'
+                    + QCoreApplication::translate("Journal", "Остались под временным именем: %1.")
+                          .arg(QString::number(leftAtTemp));
         list(text, problems);
     }
     if (undosFinished > 0)
         text += (text.isEmpty() ? u""_qs : u"\n"_qs)
-                + u"Прерванная отмена переименования доведена до конца. Возвращено прежних "
-                  u"имён: "
-                + QString::number(undoReversed) + u'.';
+                + QCoreApplication::translate("Journal",
+                                              "Прерванная отмена переименования доведена до конца. "
+                                              "Возвращено прежних имён: %1.")
+                      .arg(QString::number(undoReversed));
     if (!refused.isEmpty()) {
         text += text.isEmpty() ? u""_qs : u"\n"_qs;
-        text += u"Не выполнено по журналу: " + QString::number(refused.size()) + u'.';
+        text += QCoreApplication::translate("Journal", "Не выполнено по журналу: %1.")
+                    .arg(QString::number(refused.size()));
         list(text, refused);
     }
     if (!missingFolders.isEmpty()) {
         text += text.isEmpty() ? u""_qs : u"\n"_qs;
-        text += u"Переименование в папках, которых сейчас нет, было прервано; оно будет "
-                u"завершено, когда папка появится снова. Забыть его: vorlant-cli --forget "
-                u"ПАПКА.";
+        text += QCoreApplication::translate(
+            "Journal", "Переименование в папках, которых сейчас нет, было прервано; "
+                       "оно будет завершено, когда папка появится снова. Забыть его: "
+                       "vorlant-cli --forget ПАПКА.");
         list(text, missingFolders);
     }
     return text;
@@ -412,8 +422,9 @@ UndoReport UndoPass(const JournalContents &journal, FileSystem &fs, const QStrin
     if (undoJournal
         && AnotherLivePass(fs.Journals(), journalFolder, journal.folder, undoJournal->path())) {
         undoJournal->Finish();
-        report.refusal = QStringLiteral("в этой папке сейчас переименовывает файлы другой запуск "
-                                        "программы; повторите отмену, когда он закончит");
+        report.refusal = QCoreApplication::translate(
+            "Journal", "в этой папке сейчас переименовывает файлы другой запуск "
+                       "программы; повторите отмену, когда он закончит");
         return report;
     }
     FolderRenamer renamer(fs, journal.folder, oneStep, [&] {
@@ -423,15 +434,18 @@ UndoReport UndoPass(const JournalContents &journal, FileSystem &fs, const QStrin
     if (!undoJournal) {
         if (!oneStep) {
             report.refusal = report.journalError
-                             + u" Отмена не выполнена: в этой папке имя меняется в два шага, а без "
-                               u"журнала файл, прерванный между ними, остался бы под временным "
-                               u"именем.";
+                             + QCoreApplication::translate(
+                                 "Journal", " Отмена не выполнена: в этой папке имя меняется "
+                                            "в два шага, а без журнала файл, прерванный между "
+                                            "ними, остался бы под временным именем.");
             report.journalError.clear();
             return report;
         }
-        report.journalError += u" Имена возвращены без журнала.";
-        renamer.RefuseTwoSteps(QStringLiteral("без журнала переименования имя в этой папке "
-                                              "не меняется: нужны два шага"));
+        report.journalError
+            += QCoreApplication::translate("Journal", " Имена возвращены без журнала.");
+        renamer.RefuseTwoSteps(
+            QCoreApplication::translate("Journal", "без журнала переименования имя в этой папке "
+                                                   "не меняется: нужны два шага"));
     }
     for (int i = 0; i < plan.size(); ++i) {
         const JournalEntry &e = plan.at(i);

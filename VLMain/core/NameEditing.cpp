@@ -1,5 +1,7 @@
 #include "VLMain/core/NameEditing.h"
 
+#include <QCoreApplication>
+
 #include "VLUtils/core/TextRules.h"
 
 namespace vl {
@@ -22,15 +24,16 @@ bool ApplyCaptionEdit(FileItem &item, const QString &text)
 QString AddRefusalReason(const QString &core)
 {
     if (core.isEmpty())
-        return QStringLiteral("в имени нет ни одной буквы");
+        return QCoreApplication::translate("NameEditing", "в имени нет ни одной буквы");
     // A file name that is not valid UTF-8 is shown with U+FFFD in place of its bad bytes; such a
     // name could never match a file.
     if (core.contains(QChar::ReplacementCharacter))
-        return QStringLiteral("имя файла записано не в UTF-8, и его знаки не прочитать");
+        return QCoreApplication::translate(
+            "NameEditing", "имя файла записано не в UTF-8, и его знаки не прочитать");
     if (CharCount(core) < 2)
-        return QStringLiteral("имя из одной буквы");
+        return QCoreApplication::translate("NameEditing", "имя из одной буквы");
     if (ExtractNameCore(core) != core)
-        return QStringLiteral("имя оканчивается на .shtml");
+        return QCoreApplication::translate("NameEditing", "имя оканчивается на .shtml");
     return {};
 }
 

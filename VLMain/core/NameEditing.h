@@ -6,13 +6,18 @@
 #include "VLMain/core/Dictionary.h"
 #include "VLMain/core/FileItem.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <QStringList>
 
 namespace vl {
 
-inline constexpr char16_t kEditRefusedText[] = u"Имя файла нельзя изменить на другое, можно только "
-                                               u"изменить регистр составляющих его символов.";
+inline QString EditRefusedText()
+{
+    return QCoreApplication::translate("NameEditing", "Имя файла нельзя изменить на другое, можно "
+                                                      "только изменить регистр составляющих его "
+                                                      "символов.");
+}
 
 // A committed caption edit. A case-only change of the caption, or the whole file name typed in
 // another case, is accepted: the item is marked, takes the text as its caption, and loses its

@@ -109,10 +109,12 @@ QString JournalFolderDistrust(JournalStore &store, const QString &journalFolder)
     if (error == 0 || error == ENOENT)
         return {};
     if (error == EPERM)
-        return u"папка журналов «" + journalFolder
-               + u"» принадлежит другому пользователю или открыта для записи другим";
-    return u"папка журналов «" + journalFolder + u"»: "
-           + DescribeError(error, ErrorContext::JournalFolder);
+        return QCoreApplication::translate(
+                   "Journal", "папка журналов «%1» принадлежит другому пользователю или "
+                              "открыта для записи другим")
+            .arg(journalFolder);
+    return QCoreApplication::translate("Journal", "папка журналов «%1»: %2")
+        .arg(journalFolder, DescribeError(error, ErrorContext::JournalFolder));
 }
 
 void KeepNewestJournals(JournalStore &store, const QString &journalFolder)
@@ -159,15 +161,17 @@ std::unique_ptr<RenameJournal> RenameJournal::Begin(JournalStore &store,
         absolute = WithSlash(QFile::encodeName(QDir::currentPath())) + absolute;
     const auto fail = [&](const QString &path, int code) -> std::unique_ptr<RenameJournal> {
         if (error)
-            *error = u"Журнал переименования не записан (" + path + u"): "
-                     + DescribeError(code, ErrorContext::JournalFolder) + u'.';
+            *error = QCoreApplication::translate("Journal",
+                                                 "Журнал переименования не записан (%1): %2.")
+                         .arg(path, DescribeError(code, ErrorContext::JournalFolder));
         return nullptr;
     };
     if (const int code = store.MakeFolder(journalFolder); code != 0)
         return fail(journalFolder, code);
     if (const QString distrust = JournalFolderDistrust(store, journalFolder); !distrust.isEmpty()) {
         if (error)
-            *error = u"Журнал переименования не записан: " + distrust + u'.';
+            *error = QCoreApplication::translate("Journal", "Журнал переименования не записан: %1.")
+                         .arg(distrust);
         return nullptr;
     }
 

@@ -3,6 +3,7 @@
 #include "VLUtils/core/Collation.h"
 #include "VLUtils/core/TextRules.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include <cerrno>
@@ -86,7 +87,7 @@ ItemPlan ClassifyItem(const FileItem &item, const TDictionaries &dictionaries, S
 QString RefusalReason(const FileItem &item, const QString &newName)
 {
     if (!item.nameIsText)
-        return QStringLiteral("имя файла записано не в кодировке UTF-8");
+        return QCoreApplication::translate("RenamePass", "имя файла записано не в кодировке UTF-8");
     return CaseOnlyRefusal(QString::fromUtf8(item.diskName), newName);
 }
 
@@ -94,7 +95,8 @@ QString ProgressTitle(const QString &folder, int index, int count)
 {
     const long double share = static_cast<long double>(index) / static_cast<long double>(count);
     const long long percent = std::llrint(share * 100.0L); // the default rounding: ties to even
-    return u"Переименование " + folder + u" (" + QString::number(percent) + u"%)";
+    return QCoreApplication::translate("RenamePass", "Переименование %1 (%2%)")
+        .arg(folder, QString::number(percent));
 }
 
 PassReport RenameFiles(const QString &folder, FileListModel &files,
@@ -154,9 +156,10 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
         && AnotherLivePass(fs.Journals(), options.journalFolder, folderBytes, journal->path())) {
         journal->Finish(); // renamed nothing: removed
         report.journalPath.clear();
-        report.refusal = QStringLiteral("В этой папке сейчас переименовывает файлы другой запуск "
-                                        "программы. Файлы не переименованы; повторите, когда он "
-                                        "закончит.");
+        report.refusal = QCoreApplication::translate(
+            "RenamePass", "В этой папке сейчас переименовывает файлы другой запуск "
+                          "программы. Файлы не переименованы; повторите, когда он "
+                          "закончит.");
         return report;
     }
 
@@ -171,16 +174,20 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
         // name with nothing to tell recovery so: two steps are not taken.
         if (!oneStep) {
             report.refusal = report.journalError
-                             + u" Файлы не переименованы: в этой папке имя меняется в два шага, а "
-                               u"без журнала файл, прерванный между ними, остался бы под "
-                               u"временным именем.";
+                             + QCoreApplication::translate(
+                                 "RenamePass", " Файлы не переименованы: в этой папке имя "
+                                               "меняется в два шага, а без журнала файл, "
+                                               "прерванный между ними, остался бы под "
+                                               "временным именем.");
             report.journalError.clear();
             return report;
         }
-        report.journalError += u" Файлы переименованы без журнала; отменить это переименование "
-                               u"будет нельзя.";
-        renamer.RefuseTwoSteps(QStringLiteral("без журнала переименования имя в этой папке "
-                                              "не меняется: нужны два шага"));
+        report.journalError += QCoreApplication::translate(
+            "RenamePass", " Файлы переименованы без журнала; отменить "
+                          "это переименование будет нельзя.");
+        renamer.RefuseTwoSteps(
+            QCoreApplication::translate("RenamePass", "без журнала переименования имя в этой папке "
+                                                      "не меняется: нужны два шага"));
     }
     for (int i = 0; i < count; ++i) {
         hooks.BeforeItem(i, count, ProgressTitle(folder, i, count));
@@ -238,9 +245,11 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     if (journal) {
         // The renames stand either way; a journal with gaps only makes their undo incomplete.
         if (!journal->Finish())
-            report.journalError = u"Журнал переименования записан не полностью (" + journal->path()
-                                  + u"): " + DescribeError(journal->firstError())
-                                  + u". Отменить переименование удастся не для всех файлов.";
+            report.journalError
+                = QCoreApplication::translate(
+                      "RenamePass", "Журнал переименования записан не полностью (%1): %2. "
+                                    "Отменить переименование удастся не для всех файлов.")
+                      .arg(journal->path(), DescribeError(journal->firstError()));
         report.journalPath = journal->path();
     }
 
@@ -268,9 +277,9 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
                 // another program took the file away.
                 item.state = ItemState::NotRenamed;
                 item.failure
-                    = item.diskName != files.at(row).diskName
-                          ? QStringLiteral("файловая система не сохранила новое написание имени")
-                          : DescribeError(ENOENT);
+                    = item.diskName != files.at(row).diskName ? QCoreApplication::translate(
+                          "RenamePass", "файловая система не сохранила новое написание имени")
+                                                              : DescribeError(ENOENT);
                 --report.renamed;
                 ++report.failed;
                 report.failures.append(Quoted(QString::fromUtf8(item.diskName)) + u": "
@@ -285,7 +294,8 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
 QString FailureMessage(const PassReport &report)
 {
     constexpr int kShown = 5;
-    QString text = u"Не удалось переименовать файлов: " + QString::number(report.failed) + u'.';
+    QString text = QCoreApplication::translate("RenamePass", "Не удалось переименовать файлов: %1.")
+                       .arg(QString::number(report.failed));
     for (int i = 0; i < report.failures.size() && i < kShown; ++i)
         text += u'\n' + report.failures.at(i);
     if (report.failures.size() > kShown)

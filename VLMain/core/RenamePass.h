@@ -10,6 +10,7 @@
 #include "VLMain/core/RenameSteps.h"
 #include "platform/core/FileSystem.h"
 
+#include <QCoreApplication>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -93,6 +94,9 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
 // The message shown after a pass in which some renames failed.
 QString FailureMessage(const PassReport &report);
 
-inline constexpr char16_t kRenameCaption[] = u"Переименование файлов";
+inline QString RenameCaption()
+{
+    return QCoreApplication::translate("RenamePass", "Переименование файлов");
+}
 
 } // namespace vl

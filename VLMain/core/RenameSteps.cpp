@@ -2,6 +2,7 @@
 
 #include "VLUtils/core/TextRules.h"
 
+#include <QCoreApplication>
 #include <QSet>
 
 #include <algorithm>
@@ -103,7 +104,8 @@ QString CaseOnlyRefusal(const QString &oldName, const QString &newName)
         || newName.contains(QChar(0)) || oldName.isEmpty() || oldName == u"." || oldName == u".."
         || oldName.contains(u'/') || oldName.contains(QChar(0))
         || UpperCase(newName) != UpperCase(oldName) || LowerCase(newName) != LowerCase(oldName))
-        return QStringLiteral("новое имя отличается от прежнего не только регистром букв");
+        return QCoreApplication::translate(
+            "RenameSteps", "новое имя отличается от прежнего не только регистром букв");
     return {};
 }
 
@@ -112,19 +114,22 @@ QString JournalEntryRefusal(const JournalEntry &entry)
     const QString oldName = QString::fromUtf8(entry.oldName);
     const QString newName = QString::fromUtf8(entry.newName);
     if (oldName.toUtf8() != entry.oldName || newName.toUtf8() != entry.newName)
-        return QStringLiteral("имя файла записано не в кодировке UTF-8");
+        return QCoreApplication::translate("RenameSteps",
+                                           "имя файла записано не в кодировке UTF-8");
     if (QString reason = CaseOnlyRefusal(oldName, newName); !reason.isEmpty())
         return reason;
     if (!IsTemporaryNameOf(entry.tempName, entry.oldName))
-        return QStringLiteral("временное имя не из тех, что даёт программа");
+        return QCoreApplication::translate("RenameSteps",
+                                           "временное имя не из тех, что даёт программа");
     return {};
 }
 
 QString RefusedEntryText(const JournalEntry &entry, const QString &reason)
 {
-    return u"запись журнала отклонена: " + Quoted(QString::fromUtf8(entry.oldName)) + u" → "
-           + Quoted(QString::fromUtf8(entry.newName)) + u" через "
-           + Quoted(QString::fromUtf8(entry.tempName)) + u": " + reason;
+    return QCoreApplication::translate("RenameSteps",
+                                       "запись журнала отклонена: %1 → %2 через %3: %4")
+        .arg(Quoted(QString::fromUtf8(entry.oldName)), Quoted(QString::fromUtf8(entry.newName)),
+             Quoted(QString::fromUtf8(entry.tempName)), reason);
 }
 
 QString DescribeError(int error, ErrorContext context)
@@ -132,34 +137,38 @@ QString DescribeError(int error, ErrorContext context)
     switch (error) {
     case EEXIST:
     case ENOTEMPTY:
-        return QStringLiteral("имя занято другим файлом");
+        return QCoreApplication::translate("RenameSteps", "имя занято другим файлом");
     case ENOENT:
         if (context != ErrorContext::Rename)
-            return QStringLiteral("папка не найдена");
-        return QStringLiteral("файл не найден: возможно, он удалён или переименован");
+            return QCoreApplication::translate("RenameSteps", "папка не найдена");
+        return QCoreApplication::translate("RenameSteps",
+                                           "файл не найден: возможно, он удалён или переименован");
     case EACCES:
     case EPERM:
         if (context == ErrorContext::ReadFolder)
-            return QStringLiteral("нет прав на чтение этой папки");
+            return QCoreApplication::translate("RenameSteps", "нет прав на чтение этой папки");
         if (context == ErrorContext::JournalFolder)
-            return QStringLiteral("нет прав на запись в папку журналов");
-        return QStringLiteral("нет прав на переименование в этой папке");
+            return QCoreApplication::translate("RenameSteps",
+                                               "нет прав на запись в папку журналов");
+        return QCoreApplication::translate("RenameSteps",
+                                           "нет прав на переименование в этой папке");
     case EROFS:
-        return QStringLiteral("папка находится на диске только для чтения");
+        return QCoreApplication::translate("RenameSteps",
+                                           "папка находится на диске только для чтения");
     case ENOTDIR:
-        return QStringLiteral("часть пути не является папкой");
+        return QCoreApplication::translate("RenameSteps", "часть пути не является папкой");
     case ENAMETOOLONG:
-        return QStringLiteral("слишком длинное имя файла");
+        return QCoreApplication::translate("RenameSteps", "слишком длинное имя файла");
     case ENOSPC:
     case EDQUOT:
-        return QStringLiteral("на диске нет места");
+        return QCoreApplication::translate("RenameSteps", "на диске нет места");
     case EBUSY:
     case ETXTBSY:
-        return QStringLiteral("файл занят другой программой");
+        return QCoreApplication::translate("RenameSteps", "файл занят другой программой");
     case EIO:
-        return QStringLiteral("ошибка ввода-вывода");
+        return QCoreApplication::translate("RenameSteps", "ошибка ввода-вывода");
     default:
-        return QStringLiteral("системная ошибка %1").arg(error);
+        return QCoreApplication::translate("RenameSteps", "системная ошибка %1").arg(error);
     }
 }
 
@@ -174,7 +183,8 @@ RenameResult RenameInTwoSteps(FileSystem &fs, const QByteArray &folder, const QB
     RenameResult result;
     if (const int error = fs.RenameNoReplace(folder, oldName, tempName); error != 0) {
         result.reason = error == EEXIST
-                            ? u"временное имя " + Quoted(QString::fromUtf8(tempName)) + u" занято"
+                            ? QCoreApplication::translate("RenameSteps", "временное имя %1 занято")
+                                  .arg(Quoted(QString::fromUtf8(tempName)))
                             : DescribeError(error);
         tell(StepState::AtOld);
         return result;
@@ -187,8 +197,9 @@ RenameResult RenameInTwoSteps(FileSystem &fs, const QByteArray &folder, const QB
             tell(StepState::AtOld); // someone else took the file away under its temporary name
         } else if (back != 0) {
             result.leftAtTemp = true;
-            result.reason
-                += u"; файл остался под временным именем " + Quoted(QString::fromUtf8(tempName));
+            result.reason += QCoreApplication::translate("RenameSteps",
+                                                         "; файл остался под временным именем %1")
+                                 .arg(Quoted(QString::fromUtf8(tempName)));
             tell(StepState::LeftAtTemp);
         } else {
             tell(StepState::AtOld);

@@ -13,6 +13,7 @@
 #include "platform/gui/Dialogs.h"
 
 #include <QCloseEvent>
+#include <QCoreApplication>
 #include <QDir>
 #include <QGuiApplication>
 #include <QHeaderView>
@@ -36,7 +37,7 @@ public:
     bool Continue(const QString &message) override
     {
         MessageRequest request;
-        request.caption = QString::fromUtf16(kSelfCheckCaption);
+        request.caption = SelfCheckCaption();
         request.text = message;
         request.icon = MessageIcon::Error;
         request.buttons = MessageButtons::YesNo;
@@ -58,7 +59,7 @@ TMainForm::TMainForm(MainFormOptions options, QWidget *parent) :
     scanner_(files_, flags_, *this, fs_)
 {
     clock_.start();
-    setWindowTitle(QString::fromUtf16(kMainCaption));
+    setWindowTitle(MainCaption());
     // The font's choice starts the font system, which takes a while and needs nothing else: it
     // runs on a worker thread while FormCreate, which needs no fonts, prepares the dictionaries.
     std::future<QFont> font = StartWindowFont();
@@ -89,7 +90,7 @@ void TMainForm::RecoverJournals(const QString &onlyFolder)
     const RecoveryReport report = RecoverUnfinishedJournals(JournalFolderPath(), fs_, onlyFolder);
     if (const QString summary = report.Summary(); !summary.isEmpty()) {
         MessageRequest request;
-        request.caption = QString::fromUtf16(kRenameCaption);
+        request.caption = RenameCaption();
         request.text = summary;
         request.icon = report.NeedsWarning() ? MessageIcon::Warning : MessageIcon::Information;
         Dialogs::ShowMessage(request);
@@ -104,11 +105,11 @@ void TMainForm::FormCreate()
     flags_.SetAll();
     windowMenu_ = std::make_unique<WindowMenu>(this);
     windowMenu_->AppendSeparator();
-    windowMenu_->AppendItem(QStringLiteral("&О программе"), kCommandAbout);
+    windowMenu_->AppendItem(QCoreApplication::translate("MainForm", "&О программе"), kCommandAbout);
     InstallMessageHook([this](QObject *receiver, QEvent *event, bool &handled) {
         AppMessage(receiver, event, handled);
     });
-    ApplicationTitle::Attach(this, QString::fromUtf16(kMainCaption));
+    ApplicationTitle::Attach(this, MainCaption());
 }
 
 void TMainForm::PrepareDictionaries()

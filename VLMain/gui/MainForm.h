@@ -9,6 +9,7 @@
 #include "VLMain/core/RenamePass.h"
 #include "VLMain/core/SpellingSuggestion.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QWidget>
 
@@ -35,8 +36,14 @@ class FileSystem;
 class FilesListViewWidget;
 class WindowMenu;
 
-inline constexpr char16_t kMainCaption[] = u"Стилизованное переименование файлов";
-inline constexpr char16_t kProgramTitle[] = u"Ворлант";
+inline QString MainCaption()
+{
+    return QCoreApplication::translate("MainForm", "Стилизованное переименование файлов");
+}
+inline QString ProgramTitle()
+{
+    return QCoreApplication::translate("MainForm", "Ворлант");
+}
 
 // What the window needs from outside: the command-line folder, the file system, where the user
 // name file lives. Tests fill it in; the program entry uses the defaults.

@@ -24,7 +24,7 @@ namespace {
 void ShowWarningBox(const QString &text)
 {
     MessageRequest request;
-    request.caption = QString::fromUtf16(kRenameCaption);
+    request.caption = RenameCaption();
     request.text = text;
     request.icon = MessageIcon::Warning;
     request.buttons = MessageButtons::Ok;
@@ -103,7 +103,7 @@ void TMainForm::FilesListViewEdited(int row, const QString &text)
         QMetaObject::invokeMethod(
             this,
             [this, edited] {
-                ShowWarningBox(QString::fromUtf16(kEditRefusedText));
+                ShowWarningBox(EditRefusedText());
                 FilesListView->setFocus(Qt::OtherFocusReason);
                 if (edited.isValid())
                     FilesListView->SetCurrentRow(edited.row());
@@ -173,8 +173,9 @@ void TMainForm::AddButtonClick()
             files_.SetChecked(row, true);
     FocusAfterScan();
     if (!report.refused.isEmpty())
-        ShowWarningBox(u"Эти имена не добавлены, потому что программа не смогла бы с ними "
-                       u"запуститься:\n"
+        ShowWarningBox(QCoreApplication::translate("MainForm",
+                                                   "Эти имена не добавлены, потому что программа "
+                                                   "не смогла бы с ними запуститься:\n")
                        + report.refused.join(u'\n'));
 }
 
@@ -195,7 +196,8 @@ void TMainForm::FolderSpeedButtonClick()
     if (busy_)
         return;
     QString path = FolderEdit->text();
-    if (!BrowseForFolder(this, QStringLiteral("Выберите для переименования:"), path))
+    if (!BrowseForFolder(
+            this, QCoreApplication::translate("MainForm", "Выберите для переименования:"), path))
         return;
     OpenFolder(path);
 }

@@ -7,6 +7,7 @@
 #include "platform/gui/AppWindow.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFrame>
 #include <QHeaderView>
 #include <QLabel>
@@ -68,12 +69,12 @@ QRect Anchored(const Placement &p, const QSize &client)
     return r;
 }
 
-QPushButton *MakeButton(QWidget *parent, const char *name, const char16_t *caption,
-                        const char16_t *tooltip)
+QPushButton *MakeButton(QWidget *parent, const char *name, const QString &caption,
+                        const QString &tooltip)
 {
-    auto *button = new QPushButton(QString::fromUtf16(caption), parent);
+    auto *button = new QPushButton(caption, parent);
     button->setObjectName(QString::fromLatin1(name));
-    button->setToolTip(QString::fromUtf16(tooltip));
+    button->setToolTip(tooltip);
     button->setAutoDefault(true); // Enter presses the focused button, as Space does
     button->setEnabled(false);
     return button;
@@ -94,7 +95,7 @@ void TMainForm::CreateControls(std::future<QFont> &font)
     resize(kClientSize);
     setMinimumSize(kClientSize);
 
-    FolderLabel = new QLabel(QStringLiteral("Текущая папка:"), this);
+    FolderLabel = new QLabel(QCoreApplication::translate("MainForm", "Текущая папка:"), this);
     FolderLabel->setObjectName(QStringLiteral("FolderLabel"));
 
     FolderEdit = new QLineEdit(this);
@@ -116,11 +117,13 @@ void TMainForm::CreateControls(std::future<QFont> &font)
     TopBevel->setFrameShape(QFrame::HLine);
     TopBevel->setFrameShadow(QFrame::Sunken);
 
-    RenameButton = MakeButton(this, "RenameButton", u"&Переименовать",
-                              u"Переименовать файлы в соответствии со стилем");
+    RenameButton = MakeButton(
+        this, "RenameButton", QCoreApplication::translate("MainForm", "&Переименовать"),
+        QCoreApplication::translate("MainForm", "Переименовать файлы в соответствии со стилем"));
     connect(RenameButton, &QPushButton::clicked, this, &TMainForm::RenameButtonClick);
-    AddButton = MakeButton(this, "AddButton", u"&Добавить имена",
-                           u"Добавить отмеченные имена файлов в базу данных");
+    AddButton = MakeButton(
+        this, "AddButton", QCoreApplication::translate("MainForm", "&Добавить имена"),
+        QCoreApplication::translate("MainForm", "Добавить отмеченные имена файлов в базу данных"));
     connect(AddButton, &QPushButton::clicked, this, &TMainForm::AddButtonClick);
 
     FilesListView = new FilesListViewWidget(this);
@@ -144,14 +147,16 @@ void TMainForm::CreateControls(std::future<QFont> &font)
 
     CheckPopupMenu = new QMenu(this);
     CheckPopupMenu->setObjectName(QStringLiteral("CheckPopupMenu"));
-    CheckAllMenuItem = CheckPopupMenu->addAction(QStringLiteral("&Отметить все имена"));
+    CheckAllMenuItem
+        = CheckPopupMenu->addAction(QCoreApplication::translate("MainForm", "&Отметить все имена"));
     CheckAllMenuItem->setObjectName(QStringLiteral("CheckAllMenuItem"));
     connect(CheckAllMenuItem, &QAction::triggered, this, &TMainForm::CheckAllMenuItemClick);
-    UncheckAllMenuItem = CheckPopupMenu->addAction(QStringLiteral("&Снять всю отметку"));
+    UncheckAllMenuItem
+        = CheckPopupMenu->addAction(QCoreApplication::translate("MainForm", "&Снять всю отметку"));
     UncheckAllMenuItem->setObjectName(QStringLiteral("UncheckAllMenuItem"));
     connect(UncheckAllMenuItem, &QAction::triggered, this, &TMainForm::UncheckAllMenuItemClick);
-    AcceptSuggestionsMenuItem
-        = CheckPopupMenu->addAction(QStringLiteral("&Принять предложенные написания"));
+    AcceptSuggestionsMenuItem = CheckPopupMenu->addAction(
+        QCoreApplication::translate("MainForm", "&Принять предложенные написания"));
     AcceptSuggestionsMenuItem->setObjectName(QStringLiteral("AcceptSuggestionsMenuItem"));
     connect(AcceptSuggestionsMenuItem, &QAction::triggered, this,
             &TMainForm::AcceptSuggestionsMenuItemClick);

@@ -4,6 +4,7 @@
 #include "platform/gui/Dialogs.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QEvent>
 #include <QKeyEvent>
@@ -64,7 +65,7 @@ public:
         setObjectName(QStringLiteral("AboutBox"));
         setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                        | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
-        setWindowTitle(QStringLiteral("О программе"));
+        setWindowTitle(QCoreApplication::translate("AboutBox", "О программе"));
         setWindowModality(Qt::ApplicationModal);
 
         auto *icon = new QLabel(this);
@@ -82,9 +83,9 @@ public:
         label_->move(kLabelPos);
         label_->adjustSize();
 
-        button_ = new QPushButton(QStringLiteral("О&К"), this);
+        button_ = new QPushButton(QCoreApplication::translate("AboutBox", "О&К"), this);
         button_->setObjectName(QStringLiteral("OkButton"));
-        button_->setToolTip(QStringLiteral("Закрыть это окно"));
+        button_->setToolTip(QCoreApplication::translate("AboutBox", "Закрыть это окно"));
         button_->setDefault(true);
         button_->installEventFilter(this);
         connect(button_, &QPushButton::clicked, this, &QDialog::accept);
@@ -162,8 +163,15 @@ private:
 
 QString AboutText(const TVersionInfo &info, int fullCount, int namesCount)
 {
-    return info.FileDescription + u'\r' + u"Версия " + info.FileVersion + u" ("
-           + QString::number(fullCount) + u'/' + QString::number(namesCount) + u" элементов)"
+    // The description is the program's own text in the version data; it shows translated.
+    static const char *const description
+        = QT_TRANSLATE_NOOP("AboutBox", "Стилизованное переименование файлов");
+    const QString shownDescription = info.FileDescription == QString::fromUtf8(description)
+                                         ? QCoreApplication::translate("AboutBox", description)
+                                         : info.FileDescription;
+    return shownDescription + u'\r'
+           + QCoreApplication::translate("AboutBox", "Версия %1 (%2/%3 элементов)")
+                 .arg(info.FileVersion, QString::number(fullCount), QString::number(namesCount))
            + u"\r\n\n" + kCopyrightPrefix + info.LegalTrademarks + u" (" + info.LegalCopyright
            + u')';
 }

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QLibraryInfo>
@@ -144,17 +145,19 @@ WindowMenu::WindowMenu(QWidget *window) : window_(window), menu_(new QMenu(windo
 {
     menu_->setObjectName(QStringLiteral("WindowMenu"));
     const struct {
-        const char16_t *text;
+        const char *text;
         int command;
     } items[] = {
-        {u"&Восстановить", kCommandRestore}, {u"&Переместить", kCommandMove},
-        {u"&Размер", kCommandSize},          {u"Све&рнуть", kCommandMinimize},
-        {u"Ра&звернуть", kCommandMaximize},
+        {QT_TRANSLATE_NOOP("AppWindow", "&Восстановить"), kCommandRestore},
+        {QT_TRANSLATE_NOOP("AppWindow", "&Переместить"), kCommandMove},
+        {QT_TRANSLATE_NOOP("AppWindow", "&Размер"), kCommandSize},
+        {QT_TRANSLATE_NOOP("AppWindow", "Све&рнуть"), kCommandMinimize},
+        {QT_TRANSLATE_NOOP("AppWindow", "Ра&звернуть"), kCommandMaximize},
     };
     for (const auto &item : items)
-        AppendItem(QString::fromUtf16(item.text), item.command);
+        AppendItem(QCoreApplication::translate("AppWindow", item.text), item.command);
     AppendSeparator();
-    AppendItem(QStringLiteral("&Закрыть"), kCommandClose);
+    AppendItem(QCoreApplication::translate("AppWindow", "&Закрыть"), kCommandClose);
     menu_->actions().constLast()->setShortcut(QKeySequence(Qt::ALT | Qt::Key_F4));
     menu_->actions().constLast()->setShortcutVisibleInContextMenu(true);
     QObject::connect(menu_, &QMenu::aboutToShow, menu_, [this] {

@@ -1,6 +1,7 @@
 #include "platform/gui/Dialogs.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -62,8 +63,10 @@ MessageAnswer Dialogs::ShowMessage(const MessageRequest &request)
     QMessageBox box(ToQt(request.icon), request.caption, request.text, QMessageBox::NoButton,
                     Owner());
     if (request.buttons == MessageButtons::YesNo) {
-        QPushButton *yes = box.addButton(QStringLiteral("Да"), QMessageBox::YesRole);
-        QPushButton *no = box.addButton(QStringLiteral("Нет"), QMessageBox::NoRole);
+        QPushButton *yes
+            = box.addButton(QCoreApplication::translate("Dialogs", "Да"), QMessageBox::YesRole);
+        QPushButton *no
+            = box.addButton(QCoreApplication::translate("Dialogs", "Нет"), QMessageBox::NoRole);
         box.setDefaultButton(request.defaultAnswer == MessageAnswer::No ? no : yes);
         box.setEscapeButton(no);
         box.exec();
