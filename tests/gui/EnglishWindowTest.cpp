@@ -61,18 +61,7 @@ TEST_F(EnglishWindowTest, ShowsEnglishCaptionsThatFit)
     // The machine-readable state stays the program's own.
     EXPECT_EQ(QString::fromUtf8(StateSourceText(ItemState::Unrecognised)), U("Не распознано"));
 
-    const QFontMetrics metrics(f.font());
-    const auto width = [&](const QString &text) {
-        return metrics.horizontalAdvance(QString(text).remove(u'&'));
-    };
-    EXPECT_LE(width(f.FolderLabel->text()), f.FolderLabel->width());
-    for (const QPushButton *button : {f.RenameButton, f.AddButton})
-        EXPECT_LE(width(button->text()) + 8, button->width()) << qPrintable(button->text());
-    const QHeaderView *header = f.FilesListView->horizontalHeader();
-    for (int c = 0; c < header->count(); ++c)
-        EXPECT_LE(width(f.Files().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) + 8,
-                  header->sectionSize(c))
-            << c;
+    test::ExpectCaptionsFit(f, f.font());
 }
 
 TEST_F(EnglishWindowTest, AboutTextAndMessagesAreEnglish)

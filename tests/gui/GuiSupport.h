@@ -7,9 +7,15 @@
 #include "support/TestSupport.h"
 
 #include <QApplication>
+#include <QFontMetrics>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
 #include <QTest>
 
 #include <memory>
+
+#include <gtest/gtest.h>
 
 namespace vl::test {
 
@@ -41,5 +47,23 @@ struct Window {
     TempFolder config;
     std::unique_ptr<TMainForm> form;
 };
+
+// The captions of the folder label, the buttons and the column headers fit their controls
+// when drawn in font.
+inline void ExpectCaptionsFit(TMainForm &f, const QFont &font)
+{
+    const QFontMetrics metrics(font);
+    const auto width = [&](const QString &text) {
+        return metrics.horizontalAdvance(QString(text).remove(u'&'));
+    };
+    EXPECT_LE(width(f.FolderLabel->text()), f.FolderLabel->width());
+    for (const QPushButton *button : {f.RenameButton, f.AddButton})
+        EXPECT_LE(width(button->text()) + 8, button->width()) << qPrintable(button->text());
+    const QHeaderView *header = f.FilesListView->horizontalHeader();
+    for (int c = 0; c < header->count(); ++c)
+        EXPECT_LE(width(f.Files().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) + 8,
+                  header->sectionSize(c))
+            << c;
+}
 
 } // namespace vl::test

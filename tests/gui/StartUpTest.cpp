@@ -63,18 +63,7 @@ TEST(WindowFont, IsInstalledAndItsCaptionsFitTheLayout)
     TMainForm &f = *w.form;
     EXPECT_EQ(f.font(), chosen);
     EXPECT_EQ(f.FilesListView->font(), chosen);
-    const QFontMetrics metrics(chosen);
-    const auto width = [&](const QString &text) {
-        return metrics.horizontalAdvance(QString(text).remove(u'&'));
-    };
-    EXPECT_LE(width(f.FolderLabel->text()), f.FolderLabel->width());
-    for (const QPushButton *button : {f.RenameButton, f.AddButton})
-        EXPECT_LE(width(button->text()) + 8, button->width()) << qPrintable(button->text());
-    const QHeaderView *header = f.FilesListView->horizontalHeader();
-    for (int c = 0; c < header->count(); ++c)
-        EXPECT_LE(width(f.Files().headerData(c, Qt::Horizontal, Qt::DisplayRole).toString()) + 8,
-                  header->sectionSize(c))
-            << c;
+    test::ExpectCaptionsFit(f, chosen);
 }
 
 TEST(Pictures, EveryImageIsDecoded)

@@ -113,4 +113,19 @@ QByteArray TempFolder::Contents(const QByteArray &name) const
     return data;
 }
 
+PassReport JournalledPass(const TempFolder &dir, const QList<QByteArray> &listed,
+                          const QString &journals, FileSystem &fs)
+{
+    struct NoHooks : RenamePassHooks {
+        void BeforeItem(int, int, const QString &) override { }
+    };
+    FileListModel model;
+    for (const QByteArray &n : listed)
+        model.Append(MakeFileItem(n));
+    NoHooks hooks;
+    RenameOptions options;
+    options.journalFolder = journals;
+    return RenameFiles(dir.path(), model, BuiltinDictionaries(), fs, hooks, options);
+}
+
 } // namespace vl::test

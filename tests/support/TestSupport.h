@@ -1,6 +1,7 @@
 #pragma once
 
 #include "VLMain/core/Dictionary.h"
+#include "VLMain/core/RenamePass.h"
 #include "platform/core/FileSystem.h"
 
 #include <QByteArray>
@@ -94,5 +95,9 @@ public:
     }
     JournalStore &Journals() override { return SystemJournalStore(); }
 };
+
+// A rename pass over the listed names of dir, its journal kept in journals.
+PassReport JournalledPass(const TempFolder &dir, const QList<QByteArray> &listed,
+                          const QString &journals, FileSystem &fs = SystemFileSystem());
 
 } // namespace vl::test

@@ -23,23 +23,12 @@ namespace vl {
 namespace {
 
 using test::BuiltinDictionaries;
+using test::JournalledPass;
 using test::TempFolder;
 
 struct NoHooks : RenamePassHooks {
     void BeforeItem(int, int, const QString &) override { }
 };
-
-PassReport Pass(const TempFolder &dir, const QList<QByteArray> &listed, const QString &journals,
-                FileSystem &fs = SystemFileSystem())
-{
-    FileListModel model;
-    for (const QByteArray &n : listed)
-        model.Append(MakeFileItem(n));
-    NoHooks hooks;
-    RenameOptions options;
-    options.journalFolder = journals;
-    return RenameFiles(dir.path(), model, BuiltinDictionaries(), fs, hooks, options);
-}
 
 QString WriteJournal(const QString &journals, const QString &name, const QByteArray &text)
 {
@@ -245,10 +234,10 @@ TEST(JournalTrust, JournalsAreOrderedBySequenceNotByClock)
             QStringLiteral("pass-9999999999%1-0000001-0.done").arg(i, 3, 10, QLatin1Char('0')),
             JournalHeaderText("/elsewhere/", {{"a.TXT", "a.TXT.tmp", "a.txt"}}) + "N 0\nF\n");
     dir.AddFile(QByteArray("readme.TXT"));
-    const PassReport first = Pass(dir, {"readme.TXT"}, journals.path());
+    const PassReport first = JournalledPass(dir, {"readme.TXT"}, journals.path());
     ASSERT_TRUE(QFile::exists(first.journalPath)) << first.journalPath.toStdString();
     dir.AddFile(QByteArray("setup.EXE"));
-    const PassReport second = Pass(dir, {"setup.EXE"}, journals.path());
+    const PassReport second = JournalledPass(dir, {"setup.EXE"}, journals.path());
     ASSERT_TRUE(QFile::exists(second.journalPath));
     EXPECT_FALSE(
         QFile::exists(JournalFiles(journals.path(), kJournalDoneSuffix).value(0) + u"-gone"));
@@ -263,12 +252,12 @@ TEST(JournalTrust, UndoTakesBackTheNewestPassThatRenamedSomething)
 {
     TempFolder dir, journals;
     dir.AddFile(QByteArray("readme.TXT"), "a");
-    Pass(dir, {"readme.TXT"}, journals.path());
+    JournalledPass(dir, {"readme.TXT"}, journals.path());
     // A pass whose only rename fails keeps no journal; an older one that renamed nothing, kept,
     // is passed over too.
     dir.AddFile(QByteArray("setup.EXE"), "b");
     dir.AddFile(QByteArray("Setup.exe"), "taken");
-    const PassReport failed = Pass(dir, {"setup.EXE"}, journals.path());
+    const PassReport failed = JournalledPass(dir, {"setup.EXE"}, journals.path());
     EXPECT_EQ(failed.failed, 1);
     EXPECT_TRUE(failed.journalPath.isEmpty());
     WriteJournal(journals.path(), u"pass-n0000000099-0000001-0.done"_qs,
@@ -294,7 +283,7 @@ TEST(JournalTrust, ASecondPassOnAFolderWithALivePassRefuses)
         = RenameJournal::Begin(SystemJournalStore(), journals.path(), dir.nativePath(),
                                {{"readme.TXT", "readme.TXT~725.tmp", "ReadMe.txt"}}, false, &error);
     ASSERT_TRUE(live) << error.toStdString();
-    const PassReport report = Pass(dir, {"ReadMe.725.tmp", "setup.EXE"}, journals.path());
+    const PassReport report = JournalledPass(dir, {"ReadMe.725.tmp", "setup.EXE"}, journals.path());
     EXPECT_FALSE(report.refusal.isEmpty());
     EXPECT_EQ(report.renamed, 0);
     EXPECT_EQ(dir.Names(), (QList<QByteArray> {"ReadMe.725.tmp", "setup.EXE"}));
@@ -305,7 +294,8 @@ TEST(JournalTrust, ASecondPassOnAFolderWithALivePassRefuses)
     std::unique_ptr<RenameJournal> elsewhere
         = RenameJournal::Begin(SystemJournalStore(), journals.path(), other.nativePath(),
                                {{"setup.EXE", "setup.EXE.tmp", "Setup.exe"}}, false, &error);
-    EXPECT_EQ(Pass(dir, {"setup.EXE"}, journals.path()).renamed, 1); // another folder's pass
+    EXPECT_EQ(JournalledPass(dir, {"setup.EXE"}, journals.path()).renamed,
+              1); // another folder's pass
 }
 
 // The system's file system, killed after a number of renames.
@@ -331,7 +321,7 @@ TEST(JournalTrust, AnInterruptedUndoIsFinishedByRecovery)
         const QList<QByteArray> names {"readme.TXT", "setup.EXE", "INSTALL", "x.DOC"};
         for (const QByteArray &n : names)
             dir.AddFile(n, "data:" + n);
-        Pass(dir, names, journals.path());
+        JournalledPass(dir, names, journals.path());
         const std::optional<JournalContents> last = ReadLastJournal(dir.path(), journals.path());
         ASSERT_TRUE(last);
         KilledFileSystem fs;
@@ -358,7 +348,8 @@ TEST(JournalTrust, WithoutAJournalTwoStepsAreNotTaken)
         dir.AddFile(QByteArray("blocker"));
         test::ForwardingFileSystem fs;
         fs.foldCase = foldCase;
-        const PassReport report = Pass(dir, {"readme.TXT"}, dir.path() + u"blocker/journals", fs);
+        const PassReport report
+            = JournalledPass(dir, {"readme.TXT"}, dir.path() + u"blocker/journals", fs);
         if (foldCase) {
             EXPECT_EQ(report.renamed, 0);
             EXPECT_TRUE(report.refusal.startsWith(u"Журнал переименования не записан"));

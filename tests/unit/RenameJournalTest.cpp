@@ -20,25 +20,10 @@
 namespace vl {
 namespace {
 
+using test::JournalledPass;
 using test::TempFolder;
 
 using test::BuiltinDictionaries;
-
-struct NoHooks : RenamePassHooks {
-    void BeforeItem(int, int, const QString &) override { }
-};
-
-PassReport JournalledPass(const TempFolder &dir, const QList<QByteArray> &listed,
-                          const QString &journals, FileSystem &fs)
-{
-    FileListModel model;
-    for (const QByteArray &n : listed)
-        model.Append(MakeFileItem(n));
-    NoHooks hooks;
-    RenameOptions options;
-    options.journalFolder = journals;
-    return RenameFiles(dir.path(), model, BuiltinDictionaries(), fs, hooks, options);
-}
 
 QStringList JournalNames(const QString &journals)
 {
