@@ -232,6 +232,19 @@ int Forget(const QString &argument)
     return kExitDone;
 }
 
+// Saves the user's names after names were added; false, and said, when the file cannot be written.
+bool SaveAddedNames(const TDictionaries &dictionaries, const QString &userNames)
+{
+    try {
+        SaveUserNames(dictionaries, userNames);
+        return true;
+    } catch (const PlatformError &error) {
+        WriteError(QCoreApplication::translate("Cli", "%1; добавленные имена не сохранены")
+                       .arg(error.message()));
+        return false;
+    }
+}
+
 int Run(const CliOptions &options)
 {
     if (options.help) {
@@ -273,13 +286,8 @@ int Run(const CliOptions &options)
         if (!AddNames(options.names, dictionaries, added, options.json))
             status = kExitFailed;
         if (added) {
-            try {
-                SaveUserNames(dictionaries, userNames);
-            } catch (const PlatformError &error) {
-                WriteError(QCoreApplication::translate("Cli", "%1; добавленные имена не сохранены")
-                               .arg(error.message()));
+            if (!SaveAddedNames(dictionaries, userNames))
                 status = kExitFailed;
-            }
         }
     }
 
@@ -307,13 +315,8 @@ int Run(const CliOptions &options)
                           .arg(name);
                 options.json ? WriteError(line) : WriteOut(line + u'\n');
             }
-            try {
-                SaveUserNames(dictionaries, userNames);
-            } catch (const PlatformError &error) {
-                WriteError(QCoreApplication::translate("Cli", "%1; добавленные имена не сохранены")
-                               .arg(error.message()));
+            if (!SaveAddedNames(dictionaries, userNames))
                 status = kExitFailed;
-            }
         }
     }
     return status;

@@ -11,16 +11,9 @@
 namespace vl {
 namespace {
 
+using test::RowOf;
 using test::TempFolder;
 using test::Window;
-
-int RowOf(const Window &w, const QByteArray &diskName)
-{
-    for (int i = 0; i < w.form->Files().size(); ++i)
-        if (w.form->Files().at(i).diskName == diskName)
-            return i;
-    return -1;
-}
 
 QLineEdit *OpenEditor(FilesListViewWidget *view)
 {

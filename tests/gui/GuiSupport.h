@@ -48,6 +48,15 @@ struct Window {
     std::unique_ptr<TMainForm> form;
 };
 
+// The row of the file with this name on disk, or -1.
+inline int RowOf(const Window &w, const QByteArray &diskName)
+{
+    for (int i = 0; i < w.form->Files().size(); ++i)
+        if (w.form->Files().at(i).diskName == diskName)
+            return i;
+    return -1;
+}
+
 // The captions of the folder label, the buttons and the column headers fit their controls
 // when drawn in font.
 inline void ExpectCaptionsFit(TMainForm &f, const QFont &font)
