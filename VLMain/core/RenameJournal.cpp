@@ -263,26 +263,29 @@ bool RenameJournal::Finish()
     if (!file_)
         return false;
     pending_ += "F\n";
-    int code = file_->Append(pending_);
+    // A journal that lost a record must not count as finished, even where the end would now fit
+    // (a failed write is cut back and frees its room): undo would miss that file. Such a journal,
+    // like one whose end could not be written, stays ".open"; recovery then reads the folder,
+    // settles every file and finishes it.
+    int code = failedWrites_ != 0 ? firstError_ : file_->Append(pending_);
     if (code == 0)
         code = file_->Sync();
     pending_.clear();
-    QString donePath = path_;
-    donePath.chop(kJournalOpenSuffix.size());
-    donePath += kJournalDoneSuffix;
-    // A journal whose last record could not be written stays ".open"; recovery then finds every
-    // file settled and finishes it.
-    if (code == 0 && changed_ == 0 && failedWrites_ == 0) {
+    if (code == 0 && changed_ == 0) {
         file_.reset();
         store_.Remove(path_);
         path_.clear();
         return true;
     }
+    QString donePath = path_;
+    donePath.chop(kJournalOpenSuffix.size());
+    donePath += kJournalDoneSuffix;
     if (code == 0)
         code = store_.Rename(path_, donePath);
     if (code == 0)
         path_ = donePath;
-    Count(code);
+    if (failedWrites_ == 0)
+        Count(code);
     file_.reset();
     KeepNewestJournals(store_, journalFolder_);
     return failedWrites_ == 0;
