@@ -34,10 +34,13 @@ Keys of a single project are left out, except those with the rare marks and lett
 few real names have ("(", "&", "'", ")", "%", Cyrillic letters).
 
 Usage: harvest.py [--index-dir DIR] [--lists DIR] [--out FILE]
-                  [--hold-out N --held-out-table FILE] [--only SOURCE,...]
+                  [--hold-out N --held-out-table FILE [--residue R] [--drop R2]]
+                  [--only SOURCE,...]
 With --hold-out N, the Debian source packages whose name hashes to 0 modulo N are set aside: no
 source counts them, and the names they hold are written to the held-out table (same columns) for
-heldout.py.
+heldout.py. --residue R sets aside the class R instead, and --drop R2 leaves the class R2 out of
+both tables: "--hold-out 10 --residue 1 --drop 0" splits the training packages for tuning without
+ever reading the test packages.
 """
 
 import argparse
@@ -139,22 +142,28 @@ def fold(place):
 class Pool:
     """Spelling -> the projects that use it, per source."""
 
-    def __init__(self, held_out_modulus=0):
+    def __init__(self, held_out_modulus=0, residue=0, dropped=None):
         self.places = collections.defaultdict(set)   # core -> project ids
         self.sources = collections.defaultdict(int)  # core -> bit per source
         self.ids = {}
         self.modulus = held_out_modulus
+        self.residue = residue
+        self.dropped = dropped
         self.held_out = None
         if held_out_modulus:
             self.held_out = Pool()
         self._cache = {}
 
-    def is_held_out(self, project):
-        return (self.modulus and project.startswith("deb:")
-                and zlib.crc32(project.encode()) % self.modulus == 0)
+    def hash_class(self, project):
+        if not self.modulus or not project.startswith("deb:"):
+            return None
+        return zlib.crc32(project.encode()) % self.modulus
 
     def add_core(self, source, core, project):
-        if self.is_held_out(project):
+        group = self.hash_class(project)
+        if group is not None and group == self.dropped:
+            return
+        if group == self.residue:
             self.held_out.add_core(source, core, project)
             return
         pid = self.ids.setdefault(project, len(self.ids))
@@ -413,6 +422,11 @@ def main():
                         help="the sources to read, comma-separated")
     parser.add_argument("--hold-out", type=int, default=0, metavar="N")
     parser.add_argument("--held-out-table", metavar="FILE")
+    parser.add_argument("--residue", type=int, default=0,
+                        help="with --hold-out: the hash class set aside (default 0)")
+    parser.add_argument("--drop", type=int, metavar="R",
+                        help="with --hold-out: a hash class that no table counts (so that a "
+                        "tuning split of the training packages never sees the test class)")
     args = parser.parse_args()
     wanted = set(args.only.split(","))
     if wanted - set(SOURCES):
@@ -420,7 +434,7 @@ def main():
     if bool(args.hold_out) != bool(args.held_out_table):
         sys.exit("harvest: --hold-out and --held-out-table go together")
 
-    pool = Pool(args.hold_out)
+    pool = Pool(args.hold_out, args.residue, args.drop)
     owners = Owners()
     if "contents" in wanted:
         read_contents(pool, args.index_dir)
