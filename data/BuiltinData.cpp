@@ -13,6 +13,10 @@ extern const unsigned char kFullNamesText[];
 extern const std::size_t kFullNamesTextSize;
 extern const unsigned char kNameRanksText[];
 extern const std::size_t kNameRanksTextSize;
+extern const unsigned char kCompoundWordsText[];
+extern const std::size_t kCompoundWordsTextSize;
+extern const unsigned char kRunSpellingsText[];
+extern const std::size_t kRunSpellingsTextSize;
 
 namespace {
 
@@ -63,6 +67,37 @@ QList<int> BuiltinNameRanks()
     if (inNumber)
         ranks.append(value);
     return ranks;
+}
+
+QList<CompoundWord> BuiltinCompoundWords()
+{
+    // «spelling <TAB> rank <TAB> projects inside compounds», written by the build; read from the
+    // bytes directly, as the words are gathered at the first suggestion the user asks for.
+    const char *text = reinterpret_cast<const char *>(kCompoundWordsText);
+    const char *const end = text + kCompoundWordsTextSize;
+    const auto number = [](const char *from, const char *to) {
+        int value = 0;
+        for (; from < to && *from >= '0' && *from <= '9'; ++from)
+            value = value * 10 + (*from - '0');
+        return value;
+    };
+    QList<CompoundWord> words;
+    words.reserve(std::count(text, end, '\n'));
+    while (text < end) {
+        const char *lineEnd = std::find(text, end, '\n');
+        const char *first = std::find(text, lineEnd, '\t');
+        const char *second = first == lineEnd ? lineEnd : std::find(first + 1, lineEnd, '\t');
+        if (first > text && second < lineEnd)
+            words.append({QString::fromUtf8(text, first - text), number(first + 1, second),
+                          number(second + 1, lineEnd)});
+        text = lineEnd == end ? end : lineEnd + 1;
+    }
+    return words;
+}
+
+QByteArrayView BuiltinRunSpellings()
+{
+    return QByteArrayView(kRunSpellingsText, static_cast<qsizetype>(kRunSpellingsTextSize));
 }
 
 QStringList BuiltinFullNames()

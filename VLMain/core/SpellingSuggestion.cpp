@@ -3,6 +3,7 @@
 #include "VLUtils/core/TextRules.h"
 #include "data/BuiltinData.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -14,6 +15,22 @@ namespace {
 // Words this short stand only for a whole run: as parts of longer runs they would fit almost
 // anywhere («in», «on», «to»).
 constexpr qsizetype kShortWord = 2;
+
+// Words of up to this many letters stand inside a compound only where the candidate table shows
+// them inside longer names of at least kCompoundUse projects: short words fit almost anywhere
+// («pen» + «ding»).
+constexpr qsizetype kShortCompoundWord = 4;
+constexpr int kCompoundUse = 50;
+// A run of two words shorter than this is as likely one word of its own («Subgraph»).
+constexpr std::size_t kShortCompound = 9;
+
+bool HasLowerChar(QStringView text)
+{
+    for (const char32_t c : text.toUcs4())
+        if (c != UpperChar(c) && c == LowerChar(c))
+            return true;
+    return false;
+}
 
 bool IsLetters(QStringView text)
 {
@@ -56,6 +73,14 @@ std::optional<QString> SpellRun(QStringView run, const SuggestionWords &words)
     const QString upper = UpperCase(run);
     if (upper.size() != run.size())
         return std::nullopt;
+    // The user's own word for the whole run, then the spelling the run's names show.
+    if (const SuggestionWords::Word *own = words.Find(upper); own && own->user)
+        return own->spelling;
+    if (const auto known = words.Runs().Find(upper)) {
+        if (known->doubtful)
+            return std::nullopt;
+        return known->spelling;
+    }
     const std::vector<qsizetype> bounds = CharBounds(run);
     const std::size_t n = bounds.size() - 1; // characters
 
@@ -89,41 +114,137 @@ std::optional<QString> SpellRun(QStringView run, const SuggestionWords &words)
     if (best[n].word == nullptr)
         return std::nullopt;
     QStringList parts;
-    for (std::size_t at = n; at > 0; at = best[at].from)
-        parts.prepend(best[at].word->spelling);
+    for (std::size_t at = n; at > 0; at = best[at].from) {
+        const SuggestionWords::Word *word = best[at].word;
+        if (best[n].count > 1) {
+            // Splits that the names give no ground for: no suggestion.
+            const bool shortWord
+                = at - best[at].from <= static_cast<std::size_t>(kShortCompoundWord);
+            if ((shortWord && word->inCompounds < kCompoundUse) || !HasLowerChar(word->spelling))
+                return std::nullopt;
+        }
+        parts.prepend(word->spelling);
+    }
+    if (parts.size() == 2 && n < kShortCompound)
+        return std::nullopt;
     return parts.join(QString());
 }
 
 } // namespace
 
+RunSpellings::RunSpellings(QByteArray lines) : lines_(std::move(lines)) { }
+
+namespace {
+
+// Compares the upper-case form of a line's spelling (after its mark) with key, in UTF-8 byte
+// order. Most lines are ASCII and are compared as they stand; others are decoded first.
+int CompareLine(QByteArrayView line, QByteArrayView key)
+{
+    const QByteArrayView spelling = line.sliced(1);
+    if (std::all_of(spelling.begin(), spelling.end(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        const qsizetype common = std::min(spelling.size(), key.size());
+        for (qsizetype i = 0; i < common; ++i) {
+            char c = spelling.at(i);
+            if (c >= 'a' && c <= 'z')
+                c = static_cast<char>(c - 'a' + 'A');
+            const auto a = static_cast<unsigned char>(c);
+            const auto b = static_cast<unsigned char>(key.at(i));
+            if (a != b)
+                return a < b ? -1 : 1;
+        }
+        return spelling.size() == key.size() ? 0 : (spelling.size() < key.size() ? -1 : 1);
+    }
+    const int order = QByteArrayView(UpperCase(QString::fromUtf8(spelling)).toUtf8()).compare(key);
+    return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+} // namespace
+
+std::optional<RunSpellings::Found> RunSpellings::Find(QStringView key) const
+{
+    // A binary search over the bytes themselves, so that nothing is built before the first
+    // question: each probe backs up to the start of its line.
+    const QByteArray wanted = key.toUtf8();
+    const char *const begin = lines_.constData();
+    qsizetype low = 0; // a line start
+    qsizetype high = lines_.size(); // a line start, or the end
+    while (low < high) {
+        qsizetype start = low + (high - low) / 2;
+        while (start > low && begin[start - 1] != '\n')
+            --start;
+        qsizetype end = lines_.indexOf('\n', start);
+        if (end < 0)
+            end = lines_.size();
+        const QByteArrayView line(begin + start, end - start);
+        const qsizetype next = end < lines_.size() ? end + 1 : end;
+        if (line.size() < 2) {
+            // A blank line: look on either side of it.
+            low = next;
+            continue;
+        }
+        const int order = CompareLine(line, wanted);
+        if (order == 0)
+            return Found {QString::fromUtf8(line.sliced(1)), line.front() == '?'};
+        if (order < 0)
+            low = next;
+        else
+            high = start;
+    }
+    return std::nullopt;
+}
+
 SuggestionWords::SuggestionWords(const QStringList &builtinRows, const QList<int> &ranks)
 {
-    words_.reserve(builtinRows.size());
+    // Room for the words of the candidate table too, which the built-in set adds next.
+    words_.reserve(builtinRows.size() * 2);
     for (qsizetype i = 0; i < builtinRows.size(); ++i)
-        Add(builtinRows.at(i), i < ranks.size() ? std::max(1, ranks.at(i)) : 1);
+        Add(builtinRows.at(i), i < ranks.size() ? std::max(1, ranks.at(i)) : 1, false);
 }
 
 SuggestionWords SuggestionWords::Builtin()
 {
-    return SuggestionWords(data::BuiltinNames(), data::BuiltinNameRanks());
+    SuggestionWords words(data::BuiltinNames(), data::BuiltinNameRanks());
+    for (const data::CompoundWord &word : data::BuiltinCompoundWords())
+        words.AddCompoundWord(word.spelling, word.rank, word.inCompounds);
+    const QByteArrayView runs = data::BuiltinRunSpellings();
+    words.SetRunSpellings(RunSpellings(QByteArray::fromRawData(runs.data(), runs.size())));
+    return words;
 }
 
 void SuggestionWords::AddUserRows(const QStringList &rows)
 {
     for (const QString &row : rows)
-        Add(row, 1);
+        Add(row, 1, true);
 }
 
-void SuggestionWords::Add(const QString &spelling, int rank)
+void SuggestionWords::AddCompoundWord(const QString &spelling, int rank, int inCompounds)
+{
+    const QString key = UpperCase(spelling);
+    const auto it = words_.find(key);
+    if (it != words_.end()) {
+        it->inCompounds = inCompounds;
+    } else if (rank > 0 && CharCount(spelling) >= kShortWord && IsLetters(spelling)) {
+        words_.insert(key, {spelling, rank, inCompounds, false, true});
+        longest_ = std::max(longest_, key.size());
+    }
+}
+
+void SuggestionWords::Add(const QString &spelling, int rank, bool user)
 {
     if (CharCount(spelling) < kShortWord || !IsLetters(spelling))
         return;
     // The dictionaries hold no two rows equal in all but case; should a caller give two, the
     // first stays.
     const QString key = UpperCase(spelling);
-    if (words_.contains(key))
+    const auto known = words_.find(key);
+    if (known != words_.end()) {
+        // The user's row comes before a word that only the candidate table has.
+        if (user && known->fromTable)
+            *known = {spelling, rank, known->inCompounds, true, false};
         return;
-    words_.insert(key, {spelling, rank});
+    }
+    words_.insert(key, {spelling, rank, 0, user, false});
     longest_ = std::max(longest_, key.size());
 }
 

@@ -3,11 +3,15 @@
 // Suggested spellings for names that no dictionary holds. Most such names are made of words the
 // dictionaries know («splashscreen» is «Splash» + «Screen»): the core is cut at its characters
 // without letter case, each run of letters is split into the fewest known words, and each word
-// takes its row's spelling. A suggestion is only offered; the user decides.
+// takes its row's spelling. What the candidate table shows comes first: a run that its names
+// spell one way takes that spelling, and a split that they give no ground for (a short word where
+// compounds never have it, a word in capitals inside a compound, two words that make a short run)
+// gives no suggestion. A suggestion is only offered; the user decides.
 
 #include "VLMain/core/Dictionary.h"
 #include "VLMain/core/FileItem.h"
 
+#include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -18,25 +22,58 @@
 
 namespace vl {
 
+// The spellings of whole runs of letters, one a line in UTF-8 («=Backtrace», or «?Spelling» for a
+// run whose case its names disagree on), in the byte order of their upper-case forms in UTF-8,
+// as the build writes them.
+class RunSpellings
+{
+public:
+    struct Found {
+        QString spelling;
+        bool doubtful = false;
+    };
+
+    RunSpellings() = default;
+    explicit RunSpellings(QByteArray lines);
+
+    // The run whose upper-case form is key; nothing when the lines lack it.
+    std::optional<Found> Find(QStringView key) const;
+    bool isEmpty() const { return lines_.isEmpty(); }
+
+private:
+    QByteArray lines_;
+};
+
 // The words that suggestions are built from: the dictionary rows made of letters only, each with
 // its rank (1 for the most used name; the user's own rows rank as 1 too, as they were written for
-// the user's own files).
+// the user's own files), the words that the candidate table's names are made of (ranked after its
+// keys), and the spellings of whole runs that those names show.
 class SuggestionWords
 {
 public:
     struct Word {
         QString spelling;
         int rank = 1;
+        int inCompounds = 0; // projects whose longer names hold this word (short words only)
+        bool user = false; // a row of the user's own
+        bool fromTable = false; // a word of the candidate table's names, not a row
     };
 
     SuggestionWords() = default;
     // The given built-in rows with their ranks, row for row.
     SuggestionWords(const QStringList &builtinRows, const QList<int> &ranks);
-    // The program's built-in name dictionary with the ranks the build gave it.
+    // The program's built-in name dictionary with the ranks the build gave it, and what the build
+    // learnt from the candidate table.
     static SuggestionWords Builtin();
 
-    // Takes the user's rows in; rows already known change nothing.
+    // Takes the user's rows in; rows already known change nothing, while a word of the candidate
+    // table gives way to the user's row.
     void AddUserRows(const QStringList &rows);
+    // A word that names are made of: a new one with its rank, or, with rank 0, how often a known
+    // one stands inside longer names.
+    void AddCompoundWord(const QString &spelling, int rank, int inCompounds);
+    void SetRunSpellings(RunSpellings runs) { runs_ = std::move(runs); }
+    const RunSpellings &Runs() const { return runs_; }
     // The word whose upper-case form is key; null when there is none.
     const Word *Find(const QString &key) const;
     // The length of the longest word, in UTF-16 units.
@@ -44,9 +81,10 @@ public:
     qsizetype size() const { return words_.size(); }
 
 private:
-    void Add(const QString &spelling, int rank);
+    void Add(const QString &spelling, int rank, bool user);
 
     QHash<QString, Word> words_; // by upper-case form
+    RunSpellings runs_;
     qsizetype longest_ = 0;
 };
 

@@ -1,10 +1,13 @@
 #include "VLMain/core/SpellingSuggestion.h"
 
+#include "VLUtils/core/TextRules.h"
 #include "data/BuiltinData.h"
 
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
 
 namespace vl {
 namespace {
@@ -31,7 +34,12 @@ TEST(SuggestSpelling, SplitsRealNamesIntoBuiltinWords)
         {"readmefirst", "ReadMeFirst"}, // «ReadMe» + «First»: fewer words than «Read» + «Me» ...
         {"setup_x64", "Setup_x64"}, // a lone letter keeps its case
         {"setupwizard_2", "SetupWizard_2"},
-        {"print-preview 2.setup", "Print-Preview 2.Setup"},
+        {"print-setup 2.wizard", "Print-Setup 2.Wizard"},
+        // Whole runs as the candidate table spells them, and its words inside compounds.
+        {"multicast", "Multicast"},
+        {"httpstream", "HttpStream"},
+        {"servicedescription", "ServiceDescription"},
+        {"counter_8h_source", "Counter_8h_source"},
         {"installlog", "InstallLog"},
     };
     for (const Case &c : cases)
@@ -49,6 +57,8 @@ TEST(SuggestSpelling, OffersNothingWithoutAFullSplitOrACaseChange)
         "x",
         "",
         "_2_",
+        "print-preview", // the names disagree on the case of «preview» as a run of its own
+        "pending", // «Pen» + «Ding»: short words that compounds do not show
     };
     for (const char *core : cores)
         EXPECT_EQ(SuggestSpelling(U(core), Builtin()), QString()) << core;
@@ -76,15 +86,15 @@ TEST(SuggestSpelling, FewestWordsThenTheHigherRanksWin)
          "notebook",
          "NoteBook"},
         {"equal counts: the better ranks",
-         {u"ABC"_qs, u"Defgh"_qs, u"Abcde"_qs, u"FGH"_qs},
+         {u"Abcde"_qs, u"Fghijk"_qs, u"Abcdef"_qs, u"Ghijk"_qs},
          {1, 1000, 10, 10},
-         "abcdefgh",
-         "AbcdeFGH"},
+         "abcdefghijk",
+         "AbcdefGhijk"},
         {"the same split with the ranks turned",
-         {u"ABC"_qs, u"Defgh"_qs, u"Abcde"_qs, u"FGH"_qs},
+         {u"Abcde"_qs, u"Fghijk"_qs, u"Abcdef"_qs, u"Ghijk"_qs},
          {1, 10, 100, 100},
-         "abcdefgh",
-         "ABCDefgh"},
+         "abcdefghijk",
+         "AbcdeFghijk"},
         {"two letters only as a whole run", {u"DB"_qs, u"Tool"_qs}, {1, 1}, "dbtool", ""},
         {"two letters as the whole run", {u"DB"_qs, u"Tool"_qs}, {1, 1}, "db_tool", "DB_Tool"},
         {"rows with other characters are no words",
@@ -97,6 +107,101 @@ TEST(SuggestSpelling, FewestWordsThenTheHigherRanksWin)
         const SuggestionWords words(c.rows, c.ranks);
         EXPECT_EQ(SuggestSpelling(U(c.core), words), U(c.expected)) << c.what;
     }
+}
+
+TEST(SuggestSpelling, SplitsWithoutGroundInTheNamesOfferNothing)
+{
+    struct DoubtCase {
+        const char *what;
+        int snapInCompounds; // projects whose longer names hold «Snap»
+        const char *core;
+        const char *expected;
+    };
+    const DoubtCase cases[] = {
+        {"a short word that no compound shows", 0, "snapshotter", ""},
+        {"... in too few compounds", 49, "snapshotter", ""},
+        {"... in enough of them", 50, "snapshotter", "SnapShotter"},
+        {"a short word as a whole run needs no compounds", 0, "snap_shotter", "Snap_Shotter"},
+        {"two words of a run shorter than nine letters", 50, "snapshot", ""},
+        {"three words may be short", 50, "snapsnapshot", "SnapSnapShot"},
+        {"capitals inside a compound", 50, "httpshotter", ""},
+        {"capitals as a run of their own", 50, "http_shotter", "HTTP_Shotter"},
+    };
+    for (const DoubtCase &c : cases) {
+        SuggestionWords words({u"Snap"_qs, u"Shotter"_qs, u"Shot"_qs, u"HTTP"_qs}, {1, 1, 1, 1});
+        words.AddCompoundWord(u"Shot"_qs, 0, 50);
+        words.AddCompoundWord(u"Snap"_qs, 0, c.snapInCompounds);
+        EXPECT_EQ(SuggestSpelling(U(c.core), words), U(c.expected)) << c.what;
+    }
+}
+
+TEST(SuggestSpelling, RunsTakeTheSpellingOfTheirNames)
+{
+    SuggestionWords words({u"Back"_qs, u"Trace"_qs, u"Print"_qs, u"Preview"_qs}, {1, 1, 1, 1});
+    words.AddCompoundWord(u"Tracer"_qs, 20'000, 0); // a word of the table's names, not a row
+    words.AddCompoundWord(u"Back"_qs, 0, 100);
+    words.SetRunSpellings(RunSpellings(QByteArrayLiteral("=Backtrace\n?Preview\n=ОтчётЫ\n")));
+    const Case cases[] = {
+        {"backtrace", "Backtrace"}, // the run as its names write it, not «BackTrace»
+        {"BACKTRACE_print", "Backtrace_Print"},
+        {"print-preview", ""}, // names disagree on its case
+        {"printpreview", "PrintPreview"}, // a longer run is split as before
+        {"backtracer", "BackTracer"}, // the table's word takes part
+        {"отчёты", "ОтчётЫ"},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(SuggestSpelling(U(c.core), words), U(c.expected)) << c.core;
+    // The user's own rows come before what other names show, for a whole run and as a word.
+    words.AddUserRows({u"BackTrace"_qs, u"TRACER"_qs});
+    EXPECT_EQ(SuggestSpelling(u"backtrace", words), U("BackTrace"));
+    EXPECT_EQ(SuggestSpelling(u"tracer", words), U("TRACER"));
+}
+
+TEST(RunSpellings, FindsEveryLineAndNothingBetween)
+{
+    const RunSpellings runs(QByteArrayLiteral("=Abc\n?aBD\n=Lm\n=Xyz\n=Ёж\n=Отчёт"));
+    const struct {
+        const char *key;
+        const char *spelling; // null: not found
+        bool doubtful;
+    } cases[] = {
+        {"ABC", "Abc", false},   {"ABD", "aBD", true},     {"LM", "Lm", false},
+        {"XYZ", "Xyz", false},   {"ЁЖ", "Ёж", false},      {"ОТЧЁТ", "Отчёт", false},
+        {"AAA", nullptr, false}, {"ABCD", nullptr, false}, {"AB", nullptr, false},
+        {"N", nullptr, false},   {"ZZZ", nullptr, false},  {"ЯЯ", nullptr, false},
+    };
+    for (const auto &c : cases) {
+        const auto found = runs.Find(U(c.key));
+        ASSERT_EQ(found.has_value(), c.spelling != nullptr) << c.key;
+        if (found) {
+            EXPECT_EQ(found->spelling, U(c.spelling)) << c.key;
+            EXPECT_EQ(found->doubtful, c.doubtful) << c.key;
+        }
+    }
+    EXPECT_FALSE(RunSpellings().Find(u"ABC"));
+}
+
+TEST(BuiltinRunSpellings, AreInTheOrderTheSearchNeeds)
+{
+    // The binary search finds only what stands in order: every line after the one before it.
+    const QByteArrayView lines = data::BuiltinRunSpellings();
+    const QList<QByteArray> rows = QByteArray(lines.data(), lines.size()).split('\n');
+    ASSERT_GT(rows.size(), 1000);
+    QByteArray previous;
+    for (const QByteArray &row : rows) {
+        if (row.isEmpty())
+            continue;
+        ASSERT_TRUE(row.startsWith('=') || row.startsWith('?')) << row.toStdString();
+        const QByteArray key = UpperCase(QString::fromUtf8(row.mid(1))).toUtf8();
+        ASSERT_LT(previous, key) << row.toStdString();
+        previous = key;
+    }
+    // The rows' own words come with how often compounds hold them.
+    const QList<data::CompoundWord> words = data::BuiltinCompoundWords();
+    ASSERT_FALSE(words.isEmpty());
+    EXPECT_TRUE(std::any_of(words.cbegin(), words.cend(), [](const data::CompoundWord &w) {
+        return w.spelling == u"Log"_qs && w.rank == 0 && w.inCompounds >= 50;
+    }));
 }
 
 TEST(SuggestSpelling, CyrillicWordsSplitLikeLatinOnes)

@@ -1,8 +1,9 @@
 // Prints the suggested spelling of each name core read from standard input, one a line (an empty
-// line where there is none), with the words of a given dictionary and ranks. It serves the
-// measurement of the suggestions on names the dictionary never saw (suggestions.py).
+// line where there is none), with the words of a given dictionary, its ranks and what
+// vorlant-compound-names gathered from the same table. It serves the measurement of the
+// suggestions on names the dictionary never saw (suggestions.py).
 //
-//   vorlant-suggest-names NAMES RANKS < cores > suggestions
+//   vorlant-suggest-names NAMES RANKS WORDS RUNS < cores > suggestions
 
 #include "VLMain/core/SpellingSuggestion.h"
 
@@ -29,8 +30,8 @@ QStringList ReadRows(const QString &path)
 
 int main(int argc, char *argv[])
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: vorlant-suggest-names NAMES RANKS < cores\n");
+    if (argc != 5) {
+        std::fprintf(stderr, "usage: vorlant-suggest-names NAMES RANKS WORDS RUNS < cores\n");
         return 2;
     }
     const QStringList rows = ReadRows(QString::fromLocal8Bit(argv[1]));
@@ -41,7 +42,18 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "vorlant-suggest-names: the names and ranks do not match\n");
         return 1;
     }
-    const vl::SuggestionWords words(rows, ranks);
+    vl::SuggestionWords words(rows, ranks);
+    for (const QString &line : ReadRows(QString::fromLocal8Bit(argv[3]))) {
+        const QStringList columns = line.split(u'\t');
+        if (columns.size() == 3)
+            words.AddCompoundWord(columns.at(0), columns.at(1).toInt(), columns.at(2).toInt());
+    }
+    QFile runs(QString::fromLocal8Bit(argv[4]));
+    if (!runs.open(QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "vorlant-suggest-names: cannot read %s\n", argv[4]);
+        return 1;
+    }
+    words.SetRunSpellings(vl::RunSpellings(runs.readAll()));
     QTextStream in(stdin);
     QTextStream out(stdout);
     QString core;

@@ -3,7 +3,8 @@
 
 The tables are those of heldout.py (harvest.py with --hold-out 10): the dictionary is chosen from
 the training table alone by vorlant-build-names, its ranks come from the same table through
-vorlant-rank-names, and the suggestions are made by the program's own code (vorlant-suggest-
+vorlant-rank-names, the words and run spellings that the suggestions learn from the table through
+vorlant-compound-names, and the suggestions are made by the program's own code (vorlant-suggest-
 names). The held-out names are the mixed-case spellings that at least --min-projects set-aside
 packages use, as heldout.py takes them. A file is taken to arrive in lower case (the case that
 tells nothing): a name the dictionary knows ends right when the dictionary spells it exactly so;
@@ -48,11 +49,16 @@ def main():
         subprocess.run([tool("vorlant-build-names"), args.seed, args.training, names],
                        check=True, stderr=subprocess.DEVNULL)
         subprocess.run([tool("vorlant-rank-names"), names, args.training, ranks], check=True)
+        words = os.path.join(tmp, "words.txt")
+        runs = os.path.join(tmp, "runs.txt")
+        subprocess.run([tool("vorlant-compound-names"), names, args.training, words, runs],
+                       check=True)
         rows = read_rows(names)
         by_key = {r.upper(): r for r in rows}
         unknown = [(s, p) for s, p in held_out if s.upper() not in by_key]
         given = "".join(s.lower() + "\n" for s, _ in unknown)
-        answer = subprocess.run([tool("vorlant-suggest-names"), names, ranks], input=given,
+        answer = subprocess.run([tool("vorlant-suggest-names"), names, ranks, words, runs],
+                                input=given,
                                 capture_output=True, check=True, text=True).stdout
     suggestions = answer.split("\n")[:len(unknown)]
 
