@@ -303,10 +303,22 @@ SpellingSuggester::SpellingSuggester(const TDictionaries &dictionaries, Suggesti
     words_(std::move(words))
 { }
 
+namespace {
+
+// The built-in words never change: they are gathered once, at the first question the process
+// asks, and every suggester shares them (its copy stays shallow until the user's rows go in).
+const SuggestionWords &SharedBuiltinWords()
+{
+    static const SuggestionWords words = SuggestionWords::Builtin();
+    return words;
+}
+
+} // namespace
+
 const SuggestionWords &SpellingSuggester::Words()
 {
     if (!words_)
-        words_ = SuggestionWords::Builtin();
+        words_ = SharedBuiltinWords();
     // The user list only grows, so a new size means new rows.
     const QStringList &userRows = dictionaries_.names.UserList();
     if (userRows.size() != userRowsTaken_) {

@@ -255,6 +255,11 @@ TEST(SpellingSuggester, UserWordsTakePartAndLaterAdditionsToo)
     // Added after the first question: the next one sees it.
     d.names.AddName(u"ZumVatch"_qs);
     EXPECT_EQ(suggester.Suggest(u"zumvatch_setup"), U("ZumVatch_Setup"));
+    // The built-in words that suggesters share take none of one suggester's user rows.
+    const TDictionaries plain = MakeDictionaries({});
+    SpellingSuggester other(plain);
+    EXPECT_EQ(other.Suggest(u"setupkvorzel"), QString());
+    EXPECT_EQ(SuggestSpelling(u"setupkvorzel", SuggestionWords::Builtin()), QString());
 }
 
 TEST(SpellingSuggester, CaptionsOnlyForNamesThatTheDictionariesLack)
