@@ -230,17 +230,22 @@ void TDictionary::BuildKeys()
 {
     for (const QString &row : spellings_.rows())
         keys_.Insert(UpperCase(row));
+    keyIndexStale_ = true;
 }
 
 int TDictionary::FindName(QStringView text) const
 {
-    const QString key = UpperCase(text);
-    const qsizetype index = keys_.IndexOf(key);
-    // Equal under the collation means equal upper-case forms; confirm before the index is used
-    // on the spelling list.
-    if (index < 0 || keys_.at(index) != key || index >= spellings_.size())
+    if (keyIndexStale_) {
+        keyIndex_.clear();
+        keyIndex_.reserve(keys_.size());
+        for (qsizetype i = 0; i < keys_.size(); ++i)
+            keyIndex_.insert(keys_.at(i), static_cast<int>(i));
+        keyIndexStale_ = false;
+    }
+    const auto found = keyIndex_.constFind(UpperCase(text));
+    if (found == keyIndex_.cend() || *found >= spellings_.size())
         return -1;
-    return static_cast<int>(index);
+    return *found;
 }
 
 bool TDictionary::ContainsName(QStringView text) const
@@ -258,6 +263,7 @@ void TDictionary::AddName(const QString &text)
     users_.Insert(text);
     spellings_.Insert(text);
     keys_.Insert(UpperCase(text));
+    keyIndexStale_ = true;
 }
 
 void SelfCheckNames(const QStringList &rows, SelfCheckPrompt &prompt, SelfCheckState &state)

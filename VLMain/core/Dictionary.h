@@ -7,6 +7,7 @@
 #include "VLUtils/core/Collation.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -128,6 +129,12 @@ private:
 
     SortedTextList spellings_;
     SortedTextList keys_;
+    // Each key's index in keys_: a pass asks FindName once or twice per file, and the hash
+    // answers without the binary search's collation comparisons. Keys are unique and equal
+    // under the collation exactly when equal as texts, so both give the same index. Made again
+    // at the first lookup after the key list changed (not safe for lookups from two threads).
+    mutable QHash<QString, int> keyIndex_;
+    mutable bool keyIndexStale_ = true;
     SortedTextList users_;
 };
 

@@ -1,5 +1,7 @@
 #include "VLMain/gui/FilesListView.h"
 
+#include <QContextMenuEvent>
+#include <QCoreApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -85,6 +87,19 @@ void FilesListViewWidget::mouseReleaseEvent(QMouseEvent *event)
 void FilesListViewWidget::keyPressEvent(QKeyEvent *event)
 {
     if (attached_ && onKeyDown && onKeyDown(event->key(), event->modifiers())) {
+        event->accept();
+        return;
+    }
+    // The menu key and Shift+F10 open the list's menu at the current row, as a right click opens
+    // it at the row clicked; left to the window, Shift+F10 would open it in the list's middle.
+    const Qt::KeyboardModifiers mods
+        = event->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+    if ((event->key() == Qt::Key_Menu && mods == Qt::NoModifier)
+        || (event->key() == Qt::Key_F10 && mods == Qt::ShiftModifier)) {
+        // The row's rectangle is in the viewport, where the list's menu requests are placed.
+        const QPoint at = visualRect(currentIndex()).center();
+        QContextMenuEvent request(QContextMenuEvent::Keyboard, at, viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(this, &request);
         event->accept();
         return;
     }

@@ -1,11 +1,13 @@
 #include "platform/core/FileSystem.h"
 
 #include <QFile>
+#include <QHash>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <sys/stat.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -323,6 +325,8 @@ public:
                   : ::fstatat(AT_FDCWD, Join(folder, name).constData(), &st, AT_SYMLINK_NOFOLLOW);
         if (result != 0)
             return errno;
+        if (!NumbersLast(folder, st.st_dev))
+            return ENOSYS;
         identity = {static_cast<quint64>(st.st_dev), static_cast<quint64>(st.st_ino)};
         return 0;
     }
@@ -389,6 +393,35 @@ public:
     }
 
 private:
+    // Whether the inode numbers of the file system that holds folder (device dev) stay with
+    // their files. FUSE file systems may number a file anew when it is renamed, or when it is
+    // looked up again after the kernel forgot it, so there a number proves nothing. Asked once
+    // per device.
+    bool NumbersLast(const QByteArray &folder, dev_t dev)
+    {
+        const auto known = numbersLast_.constFind(static_cast<quint64>(dev));
+        if (known != numbersLast_.cend())
+            return *known;
+        constexpr decltype(statfs::f_type) kFuseMagic = 0x65735546;
+        struct statfs fs;
+        int error = 0;
+        if (heldFd_ >= 0 && folder == heldFolder_) {
+            error = ::fstatfs(heldFd_, &fs);
+        } else {
+            const int fd = OpenFolder(folder, O_PATH);
+            if (fd < 0)
+                return true; // not cached: the folder may be there next time
+            error = ::fstatfs(fd, &fs);
+            ::close(fd);
+        }
+        if (error != 0)
+            return true;
+        const bool last = fs.f_type != kFuseMagic;
+        numbersLast_.insert(static_cast<quint64>(dev), last);
+        return last;
+    }
+
+    QHash<quint64, bool> numbersLast_;
     int heldFd_ = -1;
     QByteArray heldFolder_;
 };

@@ -107,8 +107,8 @@ class Display:
         return found.split() if found else []
 
     def screenshot(self, path):
-        subprocess.run("xwd -root -silent | convert xwd:- png:%s" % path, shell=True, env=self.env,
-                       timeout=20, check=False)
+        # "import" reads the screen whole; "xwd -root" leaves popups (menus, tooltips) black.
+        subprocess.run(["import", "-window", "root", path], env=self.env, timeout=20, check=False)
 
 
 class App:
@@ -643,7 +643,7 @@ SCENARIOS = [rename_edit_add_restart, keyboard_mark_edit_add_restart, keyboard_a
 def main():
     exe = os.path.abspath(sys.argv[1])
     wanted = sys.argv[2:]
-    missing = [t for t in ("Xvfb", "openbox", "xdotool", "xprop", "xwd", "convert") if not shutil.which(t)]
+    missing = [t for t in ("Xvfb", "openbox", "xdotool", "xprop", "import") if not shutil.which(t)]
     if missing:
         print("e2e: skipped: %s not installed (scripts/setup installs them)" % ", ".join(missing))
         return 77

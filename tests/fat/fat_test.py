@@ -195,14 +195,6 @@ class PlainFolder(FoldingCases, unittest.TestCase):
 class FatImage(FoldingCases, unittest.TestCase):
     """A FAT image: it folds case, so every rename takes two steps."""
 
-    # Open fault: this FUSE driver gives a file a new inode number when it is renamed, so
-    # recovery cannot prove that a file caught under its temporary name is the pass's and leaves
-    # it there (whole, nothing replaced). The kills on a case-folding file system are tried on
-    # the folding pass-through in crash_trials_folding until recovery handles such numbering.
-    @unittest.skip("recovery leaves a file caught under its temporary name on this driver")
-    def test_kills_mid_pass_are_recovered(self):
-        pass
-
     @classmethod
     def setUpClass(cls):
         cls.work = tempfile.TemporaryDirectory(prefix="vorlant-fat-")

@@ -320,7 +320,8 @@ TEST(MainForm, WindowMenuEndsWithAboutAndPostsCommandOne)
 TEST(MainForm, KeysOpenTheAboutWindowAndTheWindowMenu)
 {
     TempFolder dir;
-    dir.AddFile(u"a.txt"_qs);
+    for (const QString &name : {u"a.txt"_qs, u"b.txt"_qs, u"c.txt"_qs})
+        dir.AddFile(name);
     Window w({dir.path()});
     TMainForm &f = *w.form;
     QStringList opened;
@@ -343,12 +344,23 @@ TEST(MainForm, KeysOpenTheAboutWindowAndTheWindowMenu)
         EXPECT_TRUE(menu->isVisible()) << key;
         menu->hide();
     }
-    // The list has its own menu, which the keys open there.
+    // The list has its own menu, which both keys open at the current row.
     f.FilesListView->setFocus();
-    QTest::keyClick(f.FilesListView, Qt::Key_F10, Qt::ShiftModifier);
-    EXPECT_FALSE(menu->isVisible());
-    EXPECT_TRUE(f.CheckPopupMenu->isVisible());
-    f.CheckPopupMenu->hide();
+    for (const auto &[key, mods] :
+         {std::pair {Qt::Key_Menu, Qt::KeyboardModifiers {}},
+          std::pair {Qt::Key_F10, Qt::KeyboardModifiers {Qt::ShiftModifier}}}) {
+        for (int row : {0, 2}) {
+            f.FilesListView->SetCurrentRow(row);
+            QTest::keyClick(f.FilesListView, key, mods);
+            EXPECT_FALSE(menu->isVisible()) << key;
+            ASSERT_TRUE(f.CheckPopupMenu->isVisible()) << key;
+            const QRect cell = f.FilesListView->visualRect(f.Files().index(row, 0));
+            EXPECT_EQ(f.CheckPopupMenu->pos(),
+                      f.FilesListView->viewport()->mapToGlobal(cell.center()))
+                << key << " row " << row;
+            f.CheckPopupMenu->hide();
+        }
+    }
 }
 
 TEST(MainForm, ToolkitTextsAreRussian)

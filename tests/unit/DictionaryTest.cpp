@@ -91,6 +91,32 @@ TEST(Dictionary, FindNameMatchesWholeTextsInAnyCase)
     EXPECT_GE(names.FindName(U("d-ПЕЙЗАЖ")), 0);
 }
 
+TEST(Dictionary, FindNameStaysRightWhileNamesAreAdded)
+{
+    // Each added name shifts the index of every row after it; lookups between adds, and after a
+    // batch of them, must name the row that holds the spelling now.
+    TDictionaries dictionaries;
+    RecordingPrompt prompt;
+    PrepareDictionaries(dictionaries, prompt);
+    TDictionary &names = dictionaries.names;
+    const QStringList added {u"Aqwizt"_qs, u"Zqwizt"_qs, u"Mqwizt"_qs, u"Aaqwizt"_qs};
+    for (const QString &name : added) {
+        ASSERT_EQ(names.FindName(name), -1) << name.toStdString();
+        names.AddName(name);
+        ASSERT_GE(names.FindName(name.toUpper()), 0) << name.toStdString();
+    }
+    for (const QString &spelling : added + QStringList {u"A1Exit"_qs}) {
+        const int i = names.FindName(spelling.toLower());
+        ASSERT_GE(i, 0) << spelling.toStdString();
+        EXPECT_EQ(names.SpellingAt(i), spelling);
+    }
+    // A copy answers for itself.
+    TDictionary copy = names;
+    copy.AddName(u"Bqwizt"_qs);
+    EXPECT_GE(copy.FindName(u"bqwizt"), 0);
+    EXPECT_EQ(names.FindName(u"bqwizt"), -1);
+}
+
 TEST(Dictionary, AddNameOfAKnownNameChangesNothing)
 {
     TDictionaries dictionaries;

@@ -139,7 +139,7 @@ TEST(JournalFaults, APassWhoseJournalFailsRenamesEveryFileAndSaysSo)
         {"a record is not written", [](FaultyJournalStore &s) { s.appendFailsAt = 2; }, true,
          u".open"_qs, 3},
         {"a record is not flushed", [](FaultyJournalStore &s) { s.syncFailsAt = 2; }, true,
-         u".done"_qs, 3},
+         u".open"_qs, 3},
         {"the end is not flushed", [](FaultyJournalStore &s) { s.syncFailsAt = 4; }, true,
          u".open"_qs, 3},
         {"the finished journal keeps its name",
