@@ -64,6 +64,8 @@ bool FolderScanner::ListOnce(const QString &folder)
         result = listing->Next(entry);
     }
     listing->Close();
+    // A batch of the whole folder grew by half again at a time: the room it did not fill goes.
+    batch.squeeze();
     model_.Append(std::move(batch));
     return true;
 }

@@ -30,6 +30,8 @@
 
 #include "VLMain/core/JournalFormat.h"
 
+#include <cstdio>
+
 namespace vl {
 
 namespace {
@@ -46,19 +48,22 @@ bool IsPlainByte(char ch)
 
 void AppendEncoded(QByteArray &out, const QByteArray &name)
 {
-    const char *p = name.constData();
-    const char *const end = p + name.size();
-    while (p < end) {
-        const char *run = p;
-        while (p < end && IsPlainByte(*p))
-            ++p;
-        out.append(run, p - run);
-        if (p < end) {
-            const auto b = static_cast<unsigned char>(*p++);
-            const char escaped[3] = {'%', kHex[b >> 4], kHex[b & 15]};
-            out.append(escaped, 3);
+    // Written through a pointer into room for the longest encoding, then cut to what was used:
+    // the plan of a large pass encodes every name three times.
+    const qsizetype start = out.size();
+    out.resize(start + 3 * name.size());
+    char *o = out.data() + start;
+    for (const char ch : name) {
+        if (IsPlainByte(ch)) {
+            *o++ = ch;
+        } else {
+            const auto b = static_cast<unsigned char>(ch);
+            *o++ = '%';
+            *o++ = kHex[b >> 4];
+            *o++ = kHex[b & 15];
         }
     }
+    out.resize(o - out.constData());
 }
 
 int HexValue(char c)
@@ -141,14 +146,12 @@ QByteArray WithSlash(QByteArray folder)
     return folder;
 }
 
-QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry> &plan,
-                             bool oneStep, bool undo)
+int WriteJournalHeader(const QByteArray &folder, const QList<JournalEntry> &plan, bool oneStep,
+                       bool undo, const std::function<int(const QByteArray &piece)> &write)
 {
-    qsizetype size = 64 + folder.size();
-    for (const JournalEntry &e : plan)
-        size += 48 + e.oldName.size() + e.tempName.size() + e.newName.size();
+    constexpr qsizetype kPiece = 64 * 1024;
     QByteArray out;
-    out.reserve(size + size / 8); // room for some escaped bytes
+    out.reserve(kPiece + 1024);
     out += kMagic;
     out += "\nfolder ";
     AppendEncoded(out, WithSlash(folder));
@@ -158,6 +161,11 @@ QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry>
     if (undo)
         out += "undo\n";
     for (const JournalEntry &e : plan) {
+        if (out.size() >= kPiece) {
+            if (const int error = write(out); error != 0)
+                return error;
+            out.resize(0); // keeps its room for the next piece
+        }
         out += "P ";
         AppendEncoded(out, e.oldName);
         out += ' ';
@@ -166,15 +174,26 @@ QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry>
         AppendEncoded(out, e.newName);
         out += '\n';
         if (e.identified()) {
-            out += "I ";
-            out += QByteArray::number(e.device);
-            out += ' ';
-            out += QByteArray::number(e.inode);
-            out += '\n';
+            char line[2 + 2 * 21 + 1];
+            const int length = std::snprintf(line, sizeof line, "I %llu %llu\n",
+                                             static_cast<unsigned long long>(e.device),
+                                             static_cast<unsigned long long>(e.inode));
+            out.append(line, length);
         }
     }
     out += "B\n";
-    return out;
+    return write(out);
+}
+
+QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry> &plan,
+                             bool oneStep, bool undo)
+{
+    QByteArray text;
+    WriteJournalHeader(folder, plan, oneStep, undo, [&text](const QByteArray &piece) {
+        text += piece;
+        return 0;
+    });
+    return text;
 }
 
 QByteArray JournalRecordText(int index, StepState state)

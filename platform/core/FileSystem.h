@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <cerrno>
+#include <functional>
 #include <memory>
 
 namespace vl {
@@ -74,6 +75,19 @@ public:
         = 0;
     // The names of every entry of a folder (without "." and ".."), or an errno.
     virtual int ListNames(const QByteArray &folder, QList<QByteArray> &names) = 0;
+    // Gives each the name of every entry of a folder (without "." and ".."), one at a time, so
+    // that a large folder's names are never all held at once; a view is valid during its call
+    // only. 0, or an errno, after which the names given so far are not the whole folder.
+    virtual int ForEachName(const QByteArray &folder,
+                            const std::function<void(QByteArrayView name)> &each)
+    {
+        QList<QByteArray> names;
+        const int error = ListNames(folder, names);
+        if (error == 0)
+            for (const QByteArray &name : names)
+                each(name);
+        return error;
+    }
     // Whether folder/a and folder/b are one file (the same device and inode; links are not
     // followed). 0 with same set, or an errno.
     virtual int SameFile(const QByteArray &folder, const QByteArray &a, const QByteArray &b,

@@ -388,6 +388,27 @@ public:
         return error;
     }
 
+    int ForEachName(const QByteArray &folder,
+                    const std::function<void(QByteArrayView name)> &each) override
+    {
+        DIR *d = OpenDirectory(folder);
+        if (!d)
+            return errno;
+        int error = 0;
+        for (;;) {
+            errno = 0; // what each does may leave errno set
+            const dirent *e = ::readdir(d);
+            if (!e) {
+                error = errno;
+                break;
+            }
+            if (!IsDots(e->d_name))
+                each(QByteArrayView(e->d_name));
+        }
+        ::closedir(d);
+        return error;
+    }
+
 private:
     int heldFd_ = -1;
     QByteArray heldFolder_;
