@@ -119,6 +119,7 @@ public:
     }
 
     std::unique_ptr<DirectoryListing> NewListing() override { return real_.NewListing(); }
+    std::unique_ptr<DirectoryListing> NewKindListing() override { return real_.NewKindListing(); }
     int RenameNoReplace(const QByteArray &, const QByteArray &from, const QByteArray &to) override
     {
         if (writeError_ != 0)

@@ -68,6 +68,11 @@ class FileSystem
 public:
     virtual ~FileSystem() = default;
     virtual std::unique_ptr<DirectoryListing> NewListing() = 0;
+    // A listing for callers that need to know of each entry only whether it is a plain file (the
+    // directory bit and the hidden bit); the read-only bit may be missing. Where the folder tells
+    // each entry's kind, it is listed without looking at every file: a listing of 100,000 files
+    // saves as many calls.
+    virtual std::unique_ptr<DirectoryListing> NewKindListing() { return NewListing(); }
     // Renames folder/from to folder/to unless folder/to exists. 0, or the errno of the failure
     // (EEXIST when the new name is taken).
     virtual int RenameNoReplace(const QByteArray &folder, const QByteArray &from,
