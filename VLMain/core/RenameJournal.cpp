@@ -259,7 +259,7 @@ void RenameJournal::WritePending()
 {
     if (!pending_.isEmpty())
         Count(file_->Append(pending_));
-    pending_.clear();
+    pending_.resize(0); // keeps its room: the next records fill it again
     lastWriteNs_ = MonotonicNs();
 }
 

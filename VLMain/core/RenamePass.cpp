@@ -228,7 +228,9 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
             titlePercent = percent;
         }
         hooks.BeforeItem(i, count, title);
-        FileItem item = files.at(i);
+        // Back in its row by SetItem below, before the hooks let anything look at the list.
+        FileItem item = files.TakeItem(i);
+        const QByteArray listedName = item.diskName;
         // Each plan is let go once used, so the list's own texts replace it.
         const StepPlan plan = std::move(plans[i]);
         item.state = plan.state;
@@ -272,8 +274,7 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
                 item.state = ItemState::NotRenamed;
                 item.failure = reason;
                 ++report.failed;
-                report.failures.append(Quoted(QString::fromUtf8(files.at(i).diskName)) + u": "
-                                       + reason);
+                report.failures.append(Quoted(QString::fromUtf8(listedName)) + u": " + reason);
             }
         } else if (plan.shortCore) {
             item.caption = plan.caption;
