@@ -30,7 +30,7 @@
 
 #include "VLMain/core/JournalFormat.h"
 
-#include <cstdio>
+#include <charconv>
 
 namespace vl {
 
@@ -46,13 +46,9 @@ bool IsPlainByte(char ch)
     return b > 0x20 && b < 0x7F && b != '%';
 }
 
-void AppendEncoded(QByteArray &out, const QByteArray &name)
+// Writes name encoded at o, which has room for three bytes per byte of it; returns the end.
+char *Encode(char *o, const QByteArray &name)
 {
-    // Written through a pointer into room for the longest encoding, then cut to what was used:
-    // the plan of a large pass encodes every name three times.
-    const qsizetype start = out.size();
-    out.resize(start + 3 * name.size());
-    char *o = out.data() + start;
     for (const char ch : name) {
         if (IsPlainByte(ch)) {
             *o++ = ch;
@@ -63,7 +59,14 @@ void AppendEncoded(QByteArray &out, const QByteArray &name)
             *o++ = kHex[b & 15];
         }
     }
-    out.resize(o - out.constData());
+    return o;
+}
+
+void AppendEncoded(QByteArray &out, const QByteArray &name)
+{
+    const qsizetype start = out.size();
+    out.resize(start + 3 * name.size());
+    out.resize(Encode(out.data() + start, name) - out.constData());
 }
 
 int HexValue(char c)
@@ -166,20 +169,28 @@ int WriteJournalHeader(const QByteArray &folder, const QList<JournalEntry> &plan
                 return error;
             out.resize(0); // keeps its room for the next piece
         }
-        out += "P ";
-        AppendEncoded(out, e.oldName);
-        out += ' ';
-        AppendEncoded(out, e.tempName);
-        out += ' ';
-        AppendEncoded(out, e.newName);
-        out += '\n';
+        // Each line is written through a pointer into room for its longest form, then cut to
+        // what was used: the plan of a large pass has a line or two per file.
+        const qsizetype start = out.size();
+        out.resize(start + 3 * (e.oldName.size() + e.tempName.size() + e.newName.size()) + 64);
+        char *o = out.data() + start;
+        *o++ = 'P';
+        *o++ = ' ';
+        o = Encode(o, e.oldName);
+        *o++ = ' ';
+        o = Encode(o, e.tempName);
+        *o++ = ' ';
+        o = Encode(o, e.newName);
+        *o++ = '\n';
         if (e.identified()) {
-            char line[2 + 2 * 21 + 1];
-            const int length = std::snprintf(line, sizeof line, "I %llu %llu\n",
-                                             static_cast<unsigned long long>(e.device),
-                                             static_cast<unsigned long long>(e.inode));
-            out.append(line, length);
+            *o++ = 'I';
+            *o++ = ' ';
+            o = std::to_chars(o, o + 20, e.device).ptr;
+            *o++ = ' ';
+            o = std::to_chars(o, o + 20, e.inode).ptr;
+            *o++ = '\n';
         }
+        out.resize(o - out.constData());
     }
     out += "B\n";
     return write(out);
