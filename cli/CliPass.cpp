@@ -29,29 +29,29 @@ public:
     bool MessagesDue() override { return false; }
 };
 
-class ProgressHooks final : public RenamePassHooks
+// Set beside the rule where the plan renames the file.
+constexpr int kRenames = 0x10;
+
+// Keeps the rule of each item's plan, and steps the progress bar when there is one.
+class PassHooks final : public RenamePassHooks
 {
 public:
-    explicit ProgressHooks(ProgressBar &bar) : bar_(bar) { }
-    void BeforeItem(int index, int, const QString &) override { bar_.Show(index); }
+    PassHooks(QByteArray &rules, ProgressBar *bar) : rules_(rules), bar_(bar) { }
+    void BeforeItem(int index, int, const QString &) override
+    {
+        if (bar_)
+            bar_->Show(index);
+    }
+    void Planned(int index, const ItemPlan &plan) override
+    {
+        rules_[index]
+            = static_cast<char>(static_cast<int>(plan.rule) | (plan.rename ? kRenames : 0));
+    }
 
 private:
-    ProgressBar &bar_;
+    QByteArray &rules_;
+    ProgressBar *bar_;
 };
-
-// The plan of one item on its own. A pass shares its seen-core list between items, but that list
-// decides only which item gets the check mark, which the command line does not show; alone, an
-// item's plan does not grow dearer with every unknown name listed before it.
-ItemPlan PlanOf(const FileItem &item, const TDictionaries &dictionaries)
-{
-    SeenCores seen;
-    return ClassifyItem(item, dictionaries, seen);
-}
-
-QString NameOf(const FileItem &item)
-{
-    return QString::fromUtf8(item.diskName);
-}
 
 QString JsonLine(const QString &folder, const QString &oldName, const QString &newName,
                  RenameRule rule, const QString &state, const QString &error,
@@ -70,7 +70,8 @@ QString JsonLine(const QString &folder, const QString &oldName, const QString &n
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) + u'\n';
 }
 
-// The lines of one folder: a heading with the folder, then one line per file worth showing.
+// The lines of one folder, written as they come: a heading with the folder before its first
+// line, then one line per file worth showing.
 class FolderText
 {
 public:
@@ -78,15 +79,15 @@ public:
 
     void Add(const QString &line)
     {
-        if (text_.isEmpty())
-            text_ = Printable(folder_) + u'\n';
-        text_ += u"  " + Printable(line) + u'\n';
+        if (!started_)
+            WriteOut(Printable(folder_) + u'\n');
+        started_ = true;
+        WriteOut(u"  " + Printable(line) + u'\n');
     }
-    const QString &text() const { return text_; }
 
 private:
     QString folder_;
-    QString text_;
+    bool started_ = false;
 };
 
 // The folder as the rename pass sees it, with nothing touched: the listed names in a set, compared
@@ -118,6 +119,7 @@ public:
     }
 
     std::unique_ptr<DirectoryListing> NewListing() override { return real_.NewListing(); }
+    std::unique_ptr<DirectoryListing> NewKindListing() override { return real_.NewKindListing(); }
     int RenameNoReplace(const QByteArray &, const QByteArray &from, const QByteArray &to) override
     {
         if (writeError_ != 0)
@@ -166,12 +168,6 @@ private:
     int writeError_ = 0;
 };
 
-class QuietPassHooks final : public RenamePassHooks
-{
-public:
-    void BeforeItem(int, int, const QString &) override { }
-};
-
 } // namespace
 
 FolderPass::FolderPass(const TDictionaries &dictionaries, const PassSettings &settings,
@@ -183,20 +179,23 @@ FolderPass::FolderPass(const TDictionaries &dictionaries, const PassSettings &se
     suggester_(dictionaries)
 { }
 
-QStringList FolderPass::Suggestions(const QList<FileItem> &items)
+QString FolderPass::SuggestionFor(const FileItem &item, bool unknown)
 {
-    QStringList names;
-    names.reserve(items.size());
-    for (const FileItem &item : items) {
-        const QString caption = suggester_.CaptionFor(item);
-        // The file name as the pass writes it: the extension in lower case, and a final dot only
-        // where the listed name has one.
-        QString name = caption;
-        if (!caption.isEmpty() && (!item.extension.isEmpty() || item.diskName.endsWith('.')))
-            name += u'.' + LowerCase(item.extension);
-        names.append(name);
+    QString caption;
+    if (unknown) {
+        // The pass has found that no dictionary holds the name: only the suggestion is asked.
+        const NamePieces pieces = SplitNamePart(item.caption);
+        if (const QString core = suggester_.Suggest(pieces.core); !core.isEmpty())
+            caption = pieces.prefix + core + pieces.suffix;
+    } else {
+        caption = suggester_.CaptionFor(item);
     }
-    return names;
+    // The file name as the pass writes it: the extension in lower case, and a final dot only
+    // where the listed name has one.
+    QString name = caption;
+    if (!caption.isEmpty() && (!item.extension.isEmpty() || item.diskName.endsWith('.')))
+        name += u'.' + LowerCase(item.extension);
+    return name;
 }
 
 void FolderPass::Run(const QString &folder)
@@ -216,34 +215,39 @@ void FolderPass::Run(const QString &folder)
     ++totals_.folders;
     totals_.files += files.size();
 
-    const QList<FileItem> before = files.items();
-    // Only names the dictionaries lack get a suggestion, so it is asked before any is accepted.
-    const QStringList suggestions = Suggestions(before);
-    QList<bool> accepted(before.size(), false);
+    // The pass renames the list's items; of what they were, only the names are kept.
+    QList<QByteArray> listed;
+    listed.reserve(files.size());
+    for (const FileItem &item : files.items())
+        listed.append(item.diskName);
+
+    // Suggestions to accept are asked before any is accepted, as only names the dictionaries
+    // lack get one; otherwise they are asked for the unknown names only, when shown.
+    QHash<int, QString> suggestions;
+    QSet<int> accepted;
     if (acceptInto_) {
-        for (qsizetype i = 0; i < before.size(); ++i) {
-            if (suggestions.at(i).isEmpty())
+        for (int i = 0; i < files.size(); ++i)
+            if (QString suggestion = SuggestionFor(files.at(i), false); !suggestion.isEmpty())
+                suggestions.insert(i, std::move(suggestion));
+        for (int i = 0; i < files.size(); ++i) {
+            if (!suggestions.contains(i))
                 continue;
-            const QString core = ExtractNameCore(suggester_.CaptionFor(before.at(i)));
-            accepted[i] = true;
-            if (!AddRefusalReason(core).isEmpty()) {
-                accepted[i] = false;
-            } else if (!acceptInto_->names.ContainsName(core)) {
+            const QString core = ExtractNameCore(suggester_.CaptionFor(files.at(i)));
+            if (!AddRefusalReason(core).isEmpty())
+                continue;
+            accepted.insert(i);
+            if (!acceptInto_->names.ContainsName(core)) {
                 acceptInto_->names.AddName(core);
                 accepted_.append(core);
             }
         }
     }
-    QList<ItemPlan> plans;
-    plans.reserve(before.size());
-    for (const FileItem &item : before)
-        plans.append(PlanOf(item, dictionaries_));
 
-    QList<Outcome> outcomes;
+    QByteArray rules(files.size(), static_cast<char>(RenameRule::ShortCore));
     if (settings_.apply) {
         if (!files.isEmpty()) {
             ProgressBar bar(folder, files.size());
-            ProgressHooks hooks(bar);
+            PassHooks hooks(rules, &bar);
             RenameOptions options;
             options.journalFolder = settings_.journalFolder;
             const PassReport report
@@ -256,77 +260,72 @@ void FolderPass::Run(const QString &folder)
                 ++totals_.errors;
             }
         }
-        outcomes = ApplyOutcomes(before, plans, files);
     } else {
-        // The real pass over a copy of the list, on the folder's names.
-        FileListModel copy;
-        copy.Append(before);
+        // The real pass over the list, on the folder's names.
         DryRunFileSystem dryRun(fs_, QFile::encodeName(folder));
-        QuietPassHooks hooks;
-        RenameFiles(folder, copy, dictionaries_, dryRun, hooks, RenameOptions {});
-        outcomes = ApplyOutcomes(before, plans, copy);
+        PassHooks hooks(rules, nullptr);
+        RenameFiles(folder, files, dictionaries_, dryRun, hooks, RenameOptions {});
     }
-    Show(folder, before, plans, outcomes, suggestions, accepted);
+    Show(folder, files, listed, rules, suggestions, accepted);
 }
 
-QList<FolderPass::Outcome> FolderPass::ApplyOutcomes(const QList<FileItem> &before,
-                                                     const QList<ItemPlan> &plans,
-                                                     const FileListModel &after)
-{
-    QList<Outcome> outcomes;
-    outcomes.reserve(before.size());
-    for (int i = 0; i < after.size(); ++i) {
-        const FileItem &now = after.at(i);
-        Outcome outcome;
-        outcome.state = now.state;
-        outcome.newName = plans.at(i).rename ? plans.at(i).newName : NameOf(before.at(i));
-        if (now.state == ItemState::NotRenamed)
-            outcome.error = now.failure.isEmpty() ? StateText(ItemState::NotRenamed) : now.failure;
-        outcome.renamed = outcome.error.isEmpty() && now.diskName != before.at(i).diskName;
-        outcomes.append(std::move(outcome));
-    }
-    return outcomes;
-}
-
-void FolderPass::Show(const QString &folder, const QList<FileItem> &items,
-                      const QList<ItemPlan> &plans, const QList<Outcome> &outcomes,
-                      const QStringList &suggestions, const QList<bool> &accepted)
+void FolderPass::Show(const QString &folder, const FileListModel &after,
+                      const QList<QByteArray> &listed, const QByteArray &rules,
+                      const QHash<int, QString> &suggestions, const QSet<int> &accepted)
 {
     FolderText text(folder);
-    QString json;
     QStringList errors;
-    for (qsizetype i = 0; i < items.size(); ++i) {
-        const QString old = NameOf(items.at(i));
-        const ItemPlan &plan = plans.at(i);
-        const Outcome &outcome = outcomes.at(i);
-        const bool unknown = plan.rule == RenameRule::UnknownCore;
-        totals_.renamed += outcome.renamed ? 1 : 0;
-        totals_.failed += outcome.error.isEmpty() ? 0 : 1;
-        totals_.unknown += unknown ? 1 : 0;
-        totals_.suggested += accepted.at(i) && outcome.renamed ? 1 : 0;
+    for (int i = 0; i < after.size(); ++i) {
+        const FileItem &now = after.at(i);
+        const QString old = QString::fromUtf8(listed.at(i));
+        const auto rule = static_cast<RenameRule>(rules.at(i) & ~kRenames);
+        const bool planned = (rules.at(i) & kRenames) != 0;
+        const bool unknown = rule == RenameRule::UnknownCore;
+        QString error;
+        if (now.state == ItemState::NotRenamed)
+            error = now.failure.isEmpty() ? StateText(ItemState::NotRenamed) : now.failure;
+        const bool renamed = error.isEmpty() && now.diskName != listed.at(i);
+        // A renamed file has its new name on disk, a file left alone its old one; only a rename
+        // that failed or was not tried has its plan made again, from the item as listed, for the
+        // name it was to get.
+        QString newName = old;
+        if (renamed) {
+            newName = QString::fromUtf8(now.diskName);
+        } else if (planned) {
+            SeenCores seen;
+            newName = ClassifyItem(MakeFileItem(listed.at(i)), dictionaries_, seen).newName;
+        }
+        QString suggestion;
+        if (acceptInto_)
+            suggestion = suggestions.value(i);
+        else if (unknown)
+            suggestion = SuggestionFor(MakeFileItem(listed.at(i)), true);
 
-        if (!outcome.error.isEmpty())
+        totals_.renamed += renamed ? 1 : 0;
+        totals_.failed += error.isEmpty() ? 0 : 1;
+        totals_.unknown += unknown ? 1 : 0;
+        totals_.suggested += accepted.contains(i) && renamed ? 1 : 0;
+
+        if (!error.isEmpty())
             errors.append(
                 (settings_.apply
                      ? QCoreApplication::translate("Cli", "%1: не переименован в %2: %3")
                      : QCoreApplication::translate("Cli", "%1: не будет переименован в %2: %3"))
-                    .arg(folder + old, outcome.newName, outcome.error));
+                    .arg(folder + old, newName, error));
         if (settings_.json) {
-            json += JsonLine(folder, old, outcome.newName, plan.rule,
-                             QString::fromUtf8(StateSourceText(outcome.state)), outcome.error,
-                             suggestions.at(i));
+            WriteOut(JsonLine(folder, old, newName, rule,
+                              QString::fromUtf8(StateSourceText(now.state)), error, suggestion));
             continue;
         }
-        if (outcome.renamed)
-            text.Add(old + u" → " + outcome.newName);
+        if (renamed)
+            text.Add(old + u" → " + newName);
         if (unknown)
             text.Add(
-                suggestions.at(i).isEmpty()
+                suggestion.isEmpty()
                     ? QCoreApplication::translate("Cli", "не распознано: %1").arg(old)
                     : QCoreApplication::translate("Cli", "не распознано: %1 (предлагается: %2)")
-                          .arg(old, suggestions.at(i)));
+                          .arg(old, suggestion));
     }
-    WriteOut(settings_.json ? json : text.text());
     for (const QString &error : errors)
         WriteError(error);
 }

@@ -10,6 +10,8 @@
 #include "VLMain/core/SpellingSuggestion.h"
 #include "platform/core/FileSystem.h"
 
+#include <QByteArray>
+#include <QHash>
 #include <QPair>
 #include <QSet>
 #include <QString>
@@ -51,21 +53,14 @@ public:
     const QStringList &AcceptedSuggestions() const { return accepted_; }
 
 private:
-    // What became, or would become, of one file.
-    struct Outcome {
-        bool renamed = false;
-        QString newName; // the styled name; the listed one when it needs no rename
-        ItemState state = ItemState::Recognised; // what the window shows for it afterwards
-        QString error; // why it is not (to be) renamed; empty otherwise
-    };
-
-    QList<Outcome> ApplyOutcomes(const QList<FileItem> &before, const QList<ItemPlan> &plans,
-                                 const FileListModel &after);
-    void Show(const QString &folder, const QList<FileItem> &items, const QList<ItemPlan> &plans,
-              const QList<Outcome> &outcomes, const QStringList &suggestions,
-              const QList<bool> &accepted);
-    // The file names that the suggestions give the items; empty where there is none.
-    QStringList Suggestions(const QList<FileItem> &items);
+    // Writes what became, or would become, of each file: after is the list after the pass,
+    // listed the names the files had before it, rules the rule of each item's plan.
+    void Show(const QString &folder, const FileListModel &after, const QList<QByteArray> &listed,
+              const QByteArray &rules, const QHash<int, QString> &suggestions,
+              const QSet<int> &accepted);
+    // The file name that the suggestion gives the item; empty where there is none. unknown: the
+    // pass has classified the item as a name that no dictionary holds.
+    QString SuggestionFor(const FileItem &item, bool unknown);
 
     const TDictionaries &dictionaries_;
     PassSettings settings_;

@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QTypeInfo>
 
 namespace vl {
 
@@ -34,6 +35,13 @@ struct FileItem {
     // Why the last rename of this file failed, shown as the state's tooltip; empty otherwise.
     QString failure;
 };
+
+} // namespace vl
+
+// Its members move as bytes, so a growing list of items is reallocated in place, not copied.
+Q_DECLARE_TYPEINFO(vl::FileItem, Q_RELOCATABLE_TYPE);
+
+namespace vl {
 
 // A file item as a scan creates it from a name on disk.
 FileItem MakeFileItem(const QByteArray &diskName);

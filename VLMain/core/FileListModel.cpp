@@ -131,7 +131,11 @@ void FileListModel::Append(QList<FileItem> items)
         return;
     const int first = size();
     beginInsertRows({}, first, first + static_cast<int>(items.size()) - 1);
-    items_.append(std::move(items));
+    // Into an empty list the items are taken as they are, not moved into a second array.
+    if (items_.isEmpty())
+        items_ = std::move(items);
+    else
+        items_.append(std::move(items));
     endInsertRows();
 }
 
@@ -169,14 +173,29 @@ void FileListModel::SetChecked(int row, bool checked)
 void FileListModel::Reorder(const std::vector<int> &order)
 {
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
-    QList<FileItem> sorted;
-    sorted.reserve(size());
     std::vector<int> newRow(order.size());
-    for (std::size_t i = 0; i < order.size(); ++i) {
-        sorted.append(std::move(items_[order[i]]));
+    for (std::size_t i = 0; i < order.size(); ++i)
         newRow[static_cast<std::size_t>(order[i])] = static_cast<int>(i);
+    // In place, one cycle of the permutation at a time, so that a large list is never held
+    // twice: row i takes the item of row order[i], and the item that starts a cycle is held
+    // until the cycle closes.
+    std::vector<bool> placed(order.size(), false);
+    for (std::size_t start = 0; start < order.size(); ++start) {
+        if (placed[start])
+            continue;
+        FileItem held = std::move(items_[static_cast<qsizetype>(start)]);
+        std::size_t row = start;
+        for (;;) {
+            placed[row] = true;
+            const auto from = static_cast<std::size_t>(order[row]);
+            if (from == start) {
+                items_[static_cast<qsizetype>(row)] = std::move(held);
+                break;
+            }
+            items_[static_cast<qsizetype>(row)] = std::move(items_[static_cast<qsizetype>(from)]);
+            row = from;
+        }
     }
-    items_ = std::move(sorted);
     const QModelIndexList from = persistentIndexList();
     QModelIndexList to;
     to.reserve(from.size());

@@ -49,6 +49,9 @@ public:
     const QList<FileItem> &items() const { return items_; }
     // Replaces one item and tells the views.
     void SetItem(int row, FileItem item);
+    // Moves one item out, for SetItem to put back, so that changing it copies nothing; the row
+    // holds an empty item meanwhile, and nothing may be shown or sorted before it is back.
+    FileItem TakeItem(int row) { return std::move(items_[row]); }
 
     bool AnyChecked() const;
     void SetAllChecked(bool checked);

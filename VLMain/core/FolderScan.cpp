@@ -41,7 +41,8 @@ bool FolderScanner::ListOnce(const QString &folder)
     hooks_.SetRenameButtonEnabled(false);
 
     const QByteArray pattern = QFile::encodeName(WithSeparator(folder)) + "*.*";
-    const std::unique_ptr<DirectoryListing> listing = fs_.NewListing();
+    // Only which entries are plain files matters here.
+    const std::unique_ptr<DirectoryListing> listing = fs_.NewKindListing();
     DirectoryEntry entry;
     int result = listing->Start(pattern, 63, entry);
     if (result != 0)
@@ -64,6 +65,8 @@ bool FolderScanner::ListOnce(const QString &folder)
         result = listing->Next(entry);
     }
     listing->Close();
+    // A batch of the whole folder grew by half again at a time: the room it did not fill goes.
+    batch.squeeze();
     model_.Append(std::move(batch));
     return true;
 }

@@ -30,6 +30,8 @@
 
 #include "VLMain/core/JournalFormat.h"
 
+#include <charconv>
+
 namespace vl {
 
 namespace {
@@ -44,21 +46,27 @@ bool IsPlainByte(char ch)
     return b > 0x20 && b < 0x7F && b != '%';
 }
 
-void AppendEncoded(QByteArray &out, const QByteArray &name)
+// Writes name encoded at o, which has room for three bytes per byte of it; returns the end.
+char *Encode(char *o, const QByteArray &name)
 {
-    const char *p = name.constData();
-    const char *const end = p + name.size();
-    while (p < end) {
-        const char *run = p;
-        while (p < end && IsPlainByte(*p))
-            ++p;
-        out.append(run, p - run);
-        if (p < end) {
-            const auto b = static_cast<unsigned char>(*p++);
-            const char escaped[3] = {'%', kHex[b >> 4], kHex[b & 15]};
-            out.append(escaped, 3);
+    for (const char ch : name) {
+        if (IsPlainByte(ch)) {
+            *o++ = ch;
+        } else {
+            const auto b = static_cast<unsigned char>(ch);
+            *o++ = '%';
+            *o++ = kHex[b >> 4];
+            *o++ = kHex[b & 15];
         }
     }
+    return o;
+}
+
+void AppendEncoded(QByteArray &out, const QByteArray &name)
+{
+    const qsizetype start = out.size();
+    out.resize(start + 3 * name.size());
+    out.resize(Encode(out.data() + start, name) - out.constData());
 }
 
 int HexValue(char c)
@@ -141,14 +149,12 @@ QByteArray WithSlash(QByteArray folder)
     return folder;
 }
 
-QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry> &plan,
-                             bool oneStep, bool undo)
+int WriteJournalHeader(const QByteArray &folder, const QList<JournalEntry> &plan, bool oneStep,
+                       bool undo, const std::function<int(const QByteArray &piece)> &write)
 {
-    qsizetype size = 64 + folder.size();
-    for (const JournalEntry &e : plan)
-        size += 48 + e.oldName.size() + e.tempName.size() + e.newName.size();
+    constexpr qsizetype kPiece = 64 * 1024;
     QByteArray out;
-    out.reserve(size + size / 8); // room for some escaped bytes
+    out.reserve(kPiece + 1024);
     out += kMagic;
     out += "\nfolder ";
     AppendEncoded(out, WithSlash(folder));
@@ -158,23 +164,47 @@ QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry>
     if (undo)
         out += "undo\n";
     for (const JournalEntry &e : plan) {
-        out += "P ";
-        AppendEncoded(out, e.oldName);
-        out += ' ';
-        AppendEncoded(out, e.tempName);
-        out += ' ';
-        AppendEncoded(out, e.newName);
-        out += '\n';
-        if (e.identified()) {
-            out += "I ";
-            out += QByteArray::number(e.device);
-            out += ' ';
-            out += QByteArray::number(e.inode);
-            out += '\n';
+        if (out.size() >= kPiece) {
+            if (const int error = write(out); error != 0)
+                return error;
+            out.resize(0); // keeps its room for the next piece
         }
+        // Each line is written through a pointer into room for its longest form, then cut to
+        // what was used: the plan of a large pass has a line or two per file.
+        const qsizetype start = out.size();
+        out.resize(start + 3 * (e.oldName.size() + e.tempName.size() + e.newName.size()) + 64);
+        char *o = out.data() + start;
+        *o++ = 'P';
+        *o++ = ' ';
+        o = Encode(o, e.oldName);
+        *o++ = ' ';
+        o = Encode(o, e.tempName);
+        *o++ = ' ';
+        o = Encode(o, e.newName);
+        *o++ = '\n';
+        if (e.identified()) {
+            *o++ = 'I';
+            *o++ = ' ';
+            o = std::to_chars(o, o + 20, e.device).ptr;
+            *o++ = ' ';
+            o = std::to_chars(o, o + 20, e.inode).ptr;
+            *o++ = '\n';
+        }
+        out.resize(o - out.constData());
     }
     out += "B\n";
-    return out;
+    return write(out);
+}
+
+QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry> &plan,
+                             bool oneStep, bool undo)
+{
+    QByteArray text;
+    WriteJournalHeader(folder, plan, oneStep, undo, [&text](const QByteArray &piece) {
+        text += piece;
+        return 0;
+    });
+    return text;
 }
 
 QByteArray JournalRecordText(int index, StepState state)

@@ -8,6 +8,7 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 
 namespace vl {
@@ -53,6 +54,11 @@ struct JournalContents {
 // complete plan reads as not begun. nullopt when the header is not a journal's.
 QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry> &plan,
                              bool oneStep = false, bool undo = false);
+// The same text given to write in pieces of about 64 KB, so that the plan of a large pass is
+// never held as one text. Stops at the first piece that write fails (a non-zero errno) and
+// returns that; 0 when every piece was written.
+int WriteJournalHeader(const QByteArray &folder, const QList<JournalEntry> &plan, bool oneStep,
+                       bool undo, const std::function<int(const QByteArray &piece)> &write);
 // The record of a pass that goes on in two steps after it began in one.
 inline constexpr char kTwoStepsRecord[] = "S\n";
 // The record that the user has been told that the journal's folder is not there.

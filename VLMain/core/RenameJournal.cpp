@@ -6,10 +6,10 @@
 //   pass-...done                     finished; the newest ten are kept for undo
 // The sequence (ten digits) is one more than the highest in the folder. Older versions named
 // journals pass-<ms since 1970>-<pid>-<n>; those are older than any with a sequence.
-// The header and the plan are written in one write, flushed (file and folder), and only then
-// renamed to ".open"; the pass makes its first rename after that. The writer holds an exclusive
-// lock on the file while the pass runs, so recovery never touches the journal of a live pass.
-// Records are gathered and appended at least every 20 ms, and flushed to disk at least every
+// The header and the plan are written (in pieces of 64 KB), flushed (file and folder), and only
+// then renamed to ".open"; the pass makes its first rename after that. The writer holds an
+// exclusive lock on the file while the pass runs, so recovery never touches the journal of a live
+// pass. Records are gathered and appended at least every 20 ms, and flushed to disk at least every
 // 500 ms: a killed process loses at most the newest 20 ms of records, a power failure the newest
 // half second. Recovery does not need them (JournalRecovery.cpp); they tell it which temporary
 // names the pass has already left, and which files reached their new names, for undo.
@@ -27,6 +27,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <charconv>
 
 namespace vl {
 
@@ -38,6 +39,16 @@ qint64 MonotonicNs()
     timespec ts;
     ::clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
     return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+// Appends the text of JournalRecordText(index, state) without making a text of its own: a pass
+// writes one record per file.
+void AppendRecord(QByteArray &out, int index, StepState state)
+{
+    char line[16] = {static_cast<char>(state), ' '};
+    char *const end = std::to_chars(line + 2, line + sizeof line - 1, index).ptr;
+    *end = '\n';
+    out.append(line, end + 1 - line);
 }
 
 } // namespace
@@ -192,7 +203,8 @@ std::unique_ptr<RenameJournal> RenameJournal::Begin(JournalStore &store,
     std::unique_ptr<JournalFile> file;
     if (const int code = store.Create(newPath, file); code != 0)
         return fail(newPath, code);
-    int code = file->Append(JournalHeaderText(absolute, plan, oneStep, undo));
+    int code = WriteJournalHeader(absolute, plan, oneStep, undo,
+                                  [&file](const QByteArray &piece) { return file->Append(piece); });
     if (code == 0)
         code = file->Sync();
     if (code == 0)
@@ -218,7 +230,7 @@ void RenameJournal::Record(int index, StepState state)
     // A file left under its temporary name keeps the journal too: it tells what the name was for.
     if (state == StepState::Renamed || state == StepState::LeftAtTemp)
         ++changed_;
-    pending_ += JournalRecordText(index, state);
+    AppendRecord(pending_, index, state);
     const qint64 now = MonotonicNs();
     if (syncIntervalNs_ == 0 || now - lastSyncNs_ >= syncIntervalNs_)
         Sync();
@@ -247,7 +259,7 @@ void RenameJournal::WritePending()
 {
     if (!pending_.isEmpty())
         Count(file_->Append(pending_));
-    pending_.clear();
+    pending_.resize(0); // keeps its room: the next records fill it again
     lastWriteNs_ = MonotonicNs();
 }
 

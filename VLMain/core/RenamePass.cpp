@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <QHash>
 
 #include <cerrno>
 #include <cmath>
@@ -91,12 +92,20 @@ QString RefusalReason(const FileItem &item, const QString &newName)
     return CaseOnlyRefusal(QString::fromUtf8(item.diskName), newName);
 }
 
-QString ProgressTitle(const QString &folder, int index, int count)
+namespace {
+
+long long ProgressPercent(int index, int count)
 {
     const long double share = static_cast<long double>(index) / static_cast<long double>(count);
-    const long long percent = std::llrint(share * 100.0L); // the default rounding: ties to even
+    return std::llrint(share * 100.0L); // the default rounding: ties to even
+}
+
+} // namespace
+
+QString ProgressTitle(const QString &folder, int index, int count)
+{
     return QCoreApplication::translate("RenamePass", "Переименование %1 (%2%)")
-        .arg(folder, QString::number(percent));
+        .arg(folder, QString::number(ProgressPercent(index, count)));
 }
 
 PassReport RenameFiles(const QString &folder, FileListModel &files,
@@ -109,20 +118,41 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
 
     // Every item is classified first, so that the journal holds the whole plan before the first
     // rename. Nothing changes the list while the pass runs, so the plans stay true.
-    QList<ItemPlan> plans;
+    // Of each plan, what the renames need; the new name is in the journal's plan, and kept
+    // apart only for a rename that is refused.
+    struct StepPlan {
+        QString caption;
+        QString extension;
+        ItemState state = ItemState::Recognised;
+        bool setMark = false;
+        bool rename = false;
+        bool captionAlways = false;
+        bool shortCore = false;
+    };
+    QList<StepPlan> plans;
     plans.reserve(count);
+    QHash<int, QString> refusedNames;
     QList<int> journalIndex(count, -1);
     QList<JournalEntry> journalPlan;
+    // At most one entry per item: reserved at once, as growing it would hold two copies a while.
+    journalPlan.reserve(count);
     {
         SeenCores seen;
         for (int i = 0; i < count; ++i) {
             const FileItem &item = files.at(i);
-            plans.append(ClassifyItem(item, dictionaries, seen));
-            const ItemPlan &plan = plans.constLast();
-            if (plan.rename && RefusalReason(item, plan.newName).isEmpty()) {
-                journalIndex[i] = static_cast<int>(journalPlan.size());
-                journalPlan.append({item.diskName, {}, plan.newName.toUtf8()});
+            ItemPlan plan = ClassifyItem(item, dictionaries, seen);
+            hooks.Planned(i, plan);
+            if (plan.rename) {
+                if (RefusalReason(item, plan.newName).isEmpty()) {
+                    journalIndex[i] = static_cast<int>(journalPlan.size());
+                    journalPlan.append({item.diskName, {}, plan.newName.toUtf8()});
+                } else {
+                    refusedNames.insert(i, plan.newName);
+                }
             }
+            plans.append({std::move(plan.caption), std::move(plan.extension), plan.state,
+                          plan.setMark, plan.rename, plan.captionAlways,
+                          plan.rule == RenameRule::ShortCore});
         }
     }
     // A temporary name that is taken or too long is replaced by a spare one here, so that the
@@ -189,10 +219,20 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
             QCoreApplication::translate("RenamePass", "без журнала переименования имя в этой папке "
                                                       "не меняется: нужны два шага"));
     }
+    // The title changes with its percentage only: made again only then.
+    QString title;
+    long long titlePercent = -1;
     for (int i = 0; i < count; ++i) {
-        hooks.BeforeItem(i, count, ProgressTitle(folder, i, count));
-        FileItem item = files.at(i);
-        const ItemPlan &plan = plans.at(i);
+        if (const long long percent = ProgressPercent(i, count); percent != titlePercent) {
+            title = ProgressTitle(folder, i, count);
+            titlePercent = percent;
+        }
+        hooks.BeforeItem(i, count, title);
+        // Back in its row by SetItem below, before the hooks let anything look at the list.
+        FileItem item = files.TakeItem(i);
+        const QByteArray listedName = item.diskName;
+        // Each plan is let go once used, so the list's own texts replace it.
+        const StepPlan plan = std::move(plans[i]);
         item.state = plan.state;
         item.failure.clear();
         if (plan.setMark)
@@ -203,7 +243,8 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
         }
         if (plan.rename) {
             // A rename that passed the check has its place in the plan; a refused one is asked why.
-            QString reason = journalIndex.at(i) < 0 ? RefusalReason(item, plan.newName) : QString();
+            QString reason
+                = journalIndex.at(i) < 0 ? RefusalReason(item, refusedNames.value(i)) : QString();
             if (reason.isEmpty()) {
                 StepObserver record;
                 if (journal)
@@ -233,15 +274,18 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
                 item.state = ItemState::NotRenamed;
                 item.failure = reason;
                 ++report.failed;
-                report.failures.append(Quoted(QString::fromUtf8(files.at(i).diskName)) + u": "
-                                       + reason);
+                report.failures.append(Quoted(QString::fromUtf8(listedName)) + u": " + reason);
             }
-        } else if (plan.rule == RenameRule::ShortCore) {
+        } else if (plan.shortCore) {
             item.caption = plan.caption;
         }
         files.SetItem(i, std::move(item));
     }
     hold.reset();
+    plans = {};
+    refusedNames = {};
+    journalIndex = {};
+    journalPlan = {};
     if (journal) {
         // The renames stand either way; a journal with gaps only makes their undo incomplete.
         if (!journal->Finish())
@@ -255,7 +299,19 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
 
     // Some file systems report success for a case-only rename and keep the old spelling: one
     // listing confirms that every renamed file is there under exactly its new name.
-    if (!renamedRows.isEmpty()) {
+    // The listing is first only counted against the new names; only when one of them is not
+    // there is it read whole, to find what became of that file.
+    QSet<QByteArray> wanted;
+    wanted.reserve(renamedRows.size());
+    for (const int row : renamedRows)
+        wanted.insert(files.at(row).diskName);
+    qsizetype found = 0;
+    const auto countFound = [&wanted, &found](QByteArrayView name) {
+        found += wanted.contains(QByteArray::fromRawData(name.data(), name.size())) ? 1 : 0;
+    };
+    if (!renamedRows.isEmpty() && fs.ForEachName(folderBytes, countFound) == 0
+        && found < wanted.size()) {
+        wanted = {};
         QList<QByteArray> names;
         if (fs.ListNames(folderBytes, names) == 0) {
             const QSet<QByteArray> present(names.cbegin(), names.cend());

@@ -42,11 +42,11 @@ struct ItemPlan {
     bool setMark = false; // the first unknown item of its core
     bool enablesAdd = false;
     bool rename = false; // the styled name differs from the listed one
+    bool captionAlways = false; // rule 1 writes caption and extension before the rename
     QString newName; // the file's new name on disk
     // What the item shows: after a successful rename, or (rule 1) in any case.
     QString caption;
     QString extension;
-    bool captionAlways = false; // rule 1 writes caption and extension before the rename
 };
 
 ItemPlan ClassifyItem(const FileItem &item, const TDictionaries &dictionaries, SeenCores &seen);
@@ -65,6 +65,8 @@ public:
     virtual ~RenamePassHooks() = default;
     // Called before each item: show the title, step the progress bar, let messages through.
     virtual void BeforeItem(int index, int count, const QString &title) = 0;
+    // Called with each item's plan, in list order, before the first rename.
+    virtual void Planned(int index, const ItemPlan &plan) { (void)index, (void)plan; }
 };
 
 struct PassReport {

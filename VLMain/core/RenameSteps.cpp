@@ -3,10 +3,11 @@
 #include "VLUtils/core/TextRules.h"
 
 #include <QCoreApplication>
-#include <QSet>
+#include <QHash>
 
 #include <algorithm>
 #include <cerrno>
+#include <optional>
 
 namespace vl {
 
@@ -14,7 +15,7 @@ namespace {
 
 // Every temporary name ends in ".tmp", and no character outside ASCII has an upper-case form
 // among ".", "T", "M" and "P": only names with that ending can take one, whatever the case.
-bool EndsInTmp(const QByteArray &name)
+bool EndsInTmp(QByteArrayView name)
 {
     return name.size() >= 4 && qstrnicmp(name.constData() + name.size() - 4, ".tmp", 4) == 0;
 }
@@ -49,30 +50,99 @@ QByteArray SpareTemporaryName(const QByteArray &diskName, int number)
     return diskName.left(keep) + tail;
 }
 
+namespace {
+
+// CaseKey in UTF-8: equal exactly where CaseKey is (the encoding loses nothing), and for a name of
+// ASCII bytes, the usual case, made without decoding it.
+QByteArray CaseKeyBytes(QByteArrayView name)
+{
+    if (std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; }))
+        return name.toByteArray().toUpper();
+    return CaseKey(name.toByteArray()).toUtf8();
+}
+
+// The temporary names taken so far, by their case keys. A folder of 100,000 files would need
+// 100,000 keys held as text; this holds a hash of each and the place of its name, and compares
+// keys only where two hashes meet.
+class TakenNames
+{
+public:
+    TakenNames(const QList<QByteArray> &folderNames, const QList<JournalEntry> &plan) :
+        folderNames_(folderNames),
+        plan_(plan)
+    { }
+    // Each name is known by its place: -1 - i for folderNames[i], i for plan[i].tempName.
+    bool Contains(const QByteArray &key) const
+    {
+        const size_t hash = qHash(key);
+        if (const auto it = first_.constFind(hash); it == first_.cend())
+            return false;
+        else if (KeyAt(*it) == key)
+            return true;
+        for (auto [it, end] = more_.equal_range(hash); it != end; ++it)
+            if (KeyAt(*it) == key)
+                return true;
+        return false;
+    }
+    void Insert(const QByteArray &key, qsizetype place)
+    {
+        const size_t hash = qHash(key);
+        if (!first_.contains(hash))
+            first_.insert(hash, place);
+        else
+            more_.insert(hash, place);
+    }
+    void Reserve(qsizetype size) { first_.reserve(size); }
+
+private:
+    QByteArray KeyAt(qsizetype place) const
+    {
+        return CaseKeyBytes(place < 0 ? folderNames_.at(-1 - place) : plan_.at(place).tempName);
+    }
+
+    const QList<QByteArray> &folderNames_;
+    const QList<JournalEntry> &plan_;
+    QHash<size_t, qsizetype> first_;
+    QMultiHash<size_t, qsizetype> more_; // places whose hash another one had first
+};
+
+} // namespace
+
 void ChooseTemporaryNames(QList<JournalEntry> &plan, const QList<QByteArray> &folderNames)
 {
-    QSet<QString> taken;
+    // Only names that end in ".tmp" can take a temporary name.
+    QList<QByteArray> tmpNames;
     for (const QByteArray &name : folderNames)
         if (EndsInTmp(name))
-            taken.insert(CaseKey(name));
-    for (JournalEntry &entry : plan) {
+            tmpNames.append(name);
+    TakenNames taken(tmpNames, plan);
+    taken.Reserve(tmpNames.size() + plan.size());
+    for (qsizetype i = 0; i < tmpNames.size(); ++i)
+        taken.Insert(CaseKeyBytes(tmpNames.at(i)), -1 - i);
+    for (qsizetype i = 0; i < plan.size(); ++i) {
+        JournalEntry &entry = plan[i];
         QByteArray temp = TemporaryName(entry.oldName);
-        QString key = CaseKey(temp);
+        QByteArray key = CaseKeyBytes(temp);
         // Each spare name differs from the ones before it, so the search ends within the number
         // of names taken.
-        for (int number = 1; temp.size() > kMaxNameBytes || taken.contains(key); ++number) {
+        for (int number = 1; temp.size() > kMaxNameBytes || taken.Contains(key); ++number) {
             temp = SpareTemporaryName(entry.oldName, number);
-            key = CaseKey(temp);
+            key = CaseKeyBytes(temp);
         }
-        taken.insert(key);
         entry.tempName = std::move(temp);
+        taken.Insert(key, i);
     }
 }
 
 void ChooseTemporaryNames(FileSystem &fs, const QByteArray &folder, QList<JournalEntry> &plan)
 {
+    // Only the names that can take a temporary name are kept of the listing.
     QList<QByteArray> names;
-    if (fs.ListNames(folder, names) != 0) {
+    const int error = fs.ForEachName(folder, [&names](QByteArrayView name) {
+        if (EndsInTmp(name))
+            names.append(name.toByteArray());
+    });
+    if (error != 0) {
         names.clear();
         for (const JournalEntry &entry : plan)
             names.append(entry.oldName);
@@ -98,12 +168,36 @@ bool IsTemporaryNameOf(const QByteArray &tempName, const QByteArray &diskName)
     return tempName == SpareTemporaryName(diskName, number);
 }
 
+namespace {
+
+// Whether two texts of ASCII characters only differ in letter case alone, if at all; nullopt when
+// either holds another character. For ASCII the case forms are those of A to Z alone.
+std::optional<bool> AsciiCaseTwins(const QString &a, const QString &b)
+{
+    if (a.size() != b.size())
+        return std::nullopt;
+    bool same = true;
+    for (qsizetype i = 0; i < a.size(); ++i) {
+        const char16_t x = a.at(i).unicode(), y = b.at(i).unicode();
+        if (x >= 0x80 || y >= 0x80)
+            return std::nullopt;
+        const auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? c - 0x20 : c; };
+        same = same && upper(x) == upper(y);
+    }
+    return same;
+}
+
+} // namespace
+
 QString CaseOnlyRefusal(const QString &oldName, const QString &newName)
 {
+    const std::optional<bool> twins = AsciiCaseTwins(oldName, newName);
     if (newName.isEmpty() || newName == u"." || newName == u".." || newName.contains(u'/')
         || newName.contains(QChar(0)) || oldName.isEmpty() || oldName == u"." || oldName == u".."
         || oldName.contains(u'/') || oldName.contains(QChar(0))
-        || UpperCase(newName) != UpperCase(oldName) || LowerCase(newName) != LowerCase(oldName))
+        || (twins ? !*twins
+                  : UpperCase(newName) != UpperCase(oldName)
+                        || LowerCase(newName) != LowerCase(oldName)))
         return QCoreApplication::translate(
             "RenameSteps", "новое имя отличается от прежнего не только регистром букв");
     return {};

@@ -133,6 +133,9 @@ private:
 class PosixListing final : public DirectoryListing
 {
 public:
+    // kindsOnly: the read-only bit is not needed, so a plain file or a folder that the folder's
+    // entry itself names as such is not looked at.
+    explicit PosixListing(bool kindsOnly = false) : kindsOnly_(kindsOnly) { }
     ~PosixListing() override { Close(); }
 
     int Start(const QByteArray &pattern, qint32 mask, DirectoryEntry &entry) override
@@ -187,12 +190,16 @@ private:
     // without the owner's write permission the read-only bit.
     qint32 AttributesOf(const dirent *e) const
     {
-        struct stat st;
-        if (::fstatat(::dirfd(dir_), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
-            return kSkip; // vanished since it was read
         const char *n = e->d_name;
         const bool dots = n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0));
         qint32 attributes = n[0] == '.' && !dots ? kAttrHidden : 0;
+        if (kindsOnly_ && e->d_type == DT_REG)
+            return attributes | kAttrArchive;
+        if (kindsOnly_ && e->d_type == DT_DIR)
+            return attributes | kAttrDirectory;
+        struct stat st;
+        if (::fstatat(::dirfd(dir_), e->d_name, &st, AT_SYMLINK_NOFOLLOW) != 0)
+            return kSkip; // vanished since it was read
         if (S_ISLNK(st.st_mode)) {
             struct stat target;
             if (::fstatat(::dirfd(dir_), e->d_name, &target, 0) == 0) {
@@ -213,6 +220,7 @@ private:
 
     DIR *dir_ = nullptr;
     qint32 exclusion_ = 0;
+    bool kindsOnly_ = false;
 };
 
 QByteArray Join(const QByteArray &folder, const QByteArray &name)
@@ -261,6 +269,10 @@ public:
     std::unique_ptr<DirectoryListing> NewListing() override
     {
         return std::make_unique<PosixListing>();
+    }
+    std::unique_ptr<DirectoryListing> NewKindListing() override
+    {
+        return std::make_unique<PosixListing>(true);
     }
 
     ~PosixFileSystem() override { ReleaseFolder(); }
@@ -388,6 +400,27 @@ public:
                 names.append(QByteArray(e->d_name));
         }
         const int error = errno;
+        ::closedir(d);
+        return error;
+    }
+
+    int ForEachName(const QByteArray &folder,
+                    const std::function<void(QByteArrayView name)> &each) override
+    {
+        DIR *d = OpenDirectory(folder);
+        if (!d)
+            return errno;
+        int error = 0;
+        for (;;) {
+            errno = 0; // what each does may leave errno set
+            const dirent *e = ::readdir(d);
+            if (!e) {
+                error = errno;
+                break;
+            }
+            if (!IsDots(e->d_name))
+                each(QByteArrayView(e->d_name));
+        }
         ::closedir(d);
         return error;
     }

@@ -161,6 +161,32 @@ TEST(FileOrder, SortIsStableForEqualCaptions)
     EXPECT_EQ(l.Extensions(), (QStringList {u"4"_qs, u"1"_qs, u"2"_qs, u"3"_qs}));
 }
 
+TEST(FileListModel, ReorderPutsEveryItemWhereTheOrderSays)
+{
+    const std::vector<std::vector<int>> orders {
+        {},
+        {0},
+        {0, 1, 2, 3, 4},
+        {4, 3, 2, 1, 0},
+        {1, 2, 3, 4, 0}, // one cycle through every row
+        {1, 0, 3, 2, 4}, // two swaps and a row in place
+        {2, 0, 1, 4, 3}, // a cycle of three and a swap
+    };
+    for (const std::vector<int> &order : orders) {
+        List l {};
+        QStringList expected;
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            FileItem item = Item(u"n");
+            item.extension = QString::number(i);
+            l.model.Append(item);
+        }
+        for (const int row : order)
+            expected.append(QString::number(row));
+        l.model.Reorder(order);
+        EXPECT_EQ(l.Extensions(), expected) << order.size();
+    }
+}
+
 TEST(FileListModel, ChecksAndEditsGoThroughTheModel)
 {
     List l {Item(u"one"), Item(u"two")};

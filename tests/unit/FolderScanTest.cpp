@@ -6,6 +6,7 @@
 #include <QAbstractItemModelTester>
 #include <QCoreApplication>
 #include <QFile>
+#include <QMap>
 
 #include <gtest/gtest.h>
 
@@ -104,6 +105,19 @@ TEST(FolderScan, ListsHiddenReadOnlyAndLinkedFilesButNoSpecialFiles)
     s.scanner.ScanFolder(dir.path());
     EXPECT_EQ(s.Captions(),
               (QStringList {u"|hidden"_qs, u"dangling|"_qs, u"link|txt"_qs, u"locked|txt"_qs}));
+
+    // The listing that tells kinds alone (the scan's) lists every entry as the full one does,
+    // with the same bits but the read-only one.
+    const auto list = [&](std::unique_ptr<DirectoryListing> listing) {
+        QMap<QByteArray, qint32> entries;
+        DirectoryEntry e;
+        for (int r = listing->Start(dir.nativePath() + "*.*", 63, e); r == 0; r = listing->Next(e))
+            entries.insert(e.name, e.attributes & ~kAttrReadOnly);
+        return entries;
+    };
+    const QMap<QByteArray, qint32> full = list(SystemFileSystem().NewListing());
+    EXPECT_EQ(list(SystemFileSystem().NewKindListing()), full);
+    EXPECT_EQ(full.size(), 8); // ".", "..", the folder, the three files and the two links
 }
 
 TEST(FolderScan, EmptyMissingAndUnreadableFoldersGiveAnEmptyList)

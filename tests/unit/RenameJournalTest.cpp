@@ -69,6 +69,40 @@ TEST(RenameJournal, TextRoundTripKeepsEveryByte)
     EXPECT_TRUE(ParseJournal(text + "F\n")->finished);
 }
 
+TEST(RenameJournal, LargePlanIsWrittenInPiecesOfTheSameText)
+{
+    QList<JournalEntry> plan;
+    for (int i = 0; i < 5000; ++i) {
+        const QByteArray name = "file " + QByteArray::number(i) + ".TXT";
+        plan.append({name, name + ".tmp", name.toLower(), 2049, quint64(i) + 1});
+    }
+    const QByteArray whole = JournalHeaderText("/f/", plan, true);
+    QByteArray joined;
+    int pieces = 0;
+    EXPECT_EQ(WriteJournalHeader("/f/", plan, true, false,
+                                 [&](const QByteArray &piece) {
+                                     EXPECT_LE(piece.size(), 65 * 1024);
+                                     joined += piece;
+                                     ++pieces;
+                                     return 0;
+                                 }),
+              0);
+    EXPECT_EQ(joined, whole);
+    EXPECT_GT(pieces, 2);
+    const std::optional<JournalContents> read = ParseJournal(whole);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->entries, plan);
+    EXPECT_TRUE(read->begun);
+    EXPECT_TRUE(read->oneStep);
+
+    // The first piece that cannot be written ends the writing with its error.
+    int written = 0;
+    EXPECT_EQ(WriteJournalHeader("/f/", plan, true, false,
+                                 [&](const QByteArray &) { return ++written == 2 ? ENOSPC : 0; }),
+              ENOSPC);
+    EXPECT_EQ(written, 2);
+}
+
 TEST(RenameJournal, DamagedTextReadsAsMuchAsIsSound)
 {
     const QList<JournalEntry> plan {{"a.TXT", "a.TXT.tmp", "A.txt"},

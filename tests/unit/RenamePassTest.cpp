@@ -460,6 +460,22 @@ TEST(RenameSteps, ChoosesFreeTemporaryNames)
          {"readme.TXT", "README.txt"},
          {"readme.TXT", "README.txt"},
          {"readme.TXT.tmp", "README.txt~1.tmp"}},
+        // "ı" and "ſ" have "I" and "S" for their upper case: a name of other letters than ASCII
+        // takes the temporary name of an ASCII one.
+        {"a name beyond ASCII takes an ASCII one's",
+         {"file.TXT", "\xC4\xB1ndex.TXT", "F\xC4\xB1LE.TXT.TMP"},
+         {"file.TXT", "index.TXT"},
+         {"file.TXT~1.tmp", "index.TXT.tmp"}},
+        {"an ASCII name takes the spare of one beyond ASCII",
+         {"\xC5\xBF"
+          "etup.EXE",
+          "setup.EXE"},
+         {"\xC5\xBF"
+          "etup.EXE",
+          "SETUP.exe", "setup.EXE~1"},
+         {"\xC5\xBF"
+          "etup.EXE.tmp",
+          "SETUP.exe~1.tmp", "setup.EXE~1~1.tmp"}},
     };
     for (const Case &c : cases) {
         QList<JournalEntry> plan;
@@ -569,6 +585,26 @@ TEST(RenamePass, RefusesRenamesThatChangeMoreThanCase)
         EXPECT_FALSE(RefusalReason(item, bad).isEmpty()) << bad.toStdString();
     const FileItem notText = MakeFileItem(QByteArray("caf\xE9.TXT"));
     EXPECT_FALSE(RefusalReason(notText, u"caf\uFFFD.txt"_qs).isEmpty());
+
+    // ASCII names are compared letter by letter, the others by their case forms: both ways agree.
+    struct Case {
+        QString oldName, newName;
+        bool allowed;
+    };
+    const Case cases[] = {
+        {u"setup.EXE"_qs, u"Setup.exe"_qs, true},
+        {u"setup.EXE"_qs, u"setup.EXE"_qs, true},
+        {u"setup.EXE"_qs, u"Setup.ex"_qs, false},
+        {u"setup.EXE"_qs, u"Setup_exe"_qs, false},
+        {u"a[b].TXT"_qs, u"A{B}.txt"_qs, false}, // "[" and "{" are 0x20 apart, but not letters
+        {u"a@.TXT"_qs, u"A`.txt"_qs, false},
+        {u"straße.TXT"_qs, u"Straße.txt"_qs, true},
+        {u"index.TXT"_qs, u"\u0131ndex.txt"_qs, false}, // "ı" is not the lower case of "I"
+        {u"\u0440\u0435\u0434.TXT"_qs, u"\u0420\u0435\u0434.txt"_qs, true},
+    };
+    for (const Case &c : cases)
+        EXPECT_EQ(CaseOnlyRefusal(c.oldName, c.newName).isEmpty(), c.allowed)
+            << c.oldName.toStdString() << " -> " << c.newName.toStdString();
 }
 
 TEST(RenameSteps, SpareTemporaryNamesFitAndAreKnownForTheirFile)
