@@ -14,7 +14,8 @@
 //   P <old name> <temporary name> <new name>    one line per planned rename, in pass order
 //   I <device> <inode>                          after a P line: the file it plans to rename,
 //                                               in decimal (missing in journals of older
-//                                               versions; readers that lack it skip the line)
+//                                               versions, of one-step passes and of FUSE
+//                                               folders; readers that lack it skip the line)
 //   B                                           the plan is complete
 //   T <i>    the first step of planned rename i (counted from 0) is done; read, but no longer
 //            written: the folder tells recovery whether a file is under its temporary name

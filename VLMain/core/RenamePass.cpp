@@ -168,8 +168,12 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     const bool journalWanted = !options.journalFolder.isEmpty() && !journalPlan.isEmpty();
     std::unique_ptr<RenameJournal> journal;
     if (journalWanted) {
-        // What recovery needs to tell the pass's files from others that take their names.
-        for (JournalEntry &e : journalPlan) {
+        // What recovery needs to tell the pass's files from others that take their temporary
+        // names. A one-step pass uses no temporary name, and recovery of its journal goes by the
+        // old and new names alone, so it saves the look at every file. (Should it switch to two
+        // steps, the files after the switch are settled by their names, as in older journals.)
+        for (qsizetype i = 0; !oneStep && i < journalPlan.size(); ++i) {
+            JournalEntry &e = journalPlan[i];
             FileIdentity identity;
             if (fs.IdentifyFile(folderBytes, e.oldName, identity) == 0) {
                 e.device = identity.device;

@@ -185,6 +185,16 @@ TEST(JournalTrust, IdentitiesRoundTripAndOldJournalsStayReadable)
     EXPECT_FALSE(ParseJournal("VORLANT-JOURNAL 1\nfolder /f/\nP a.TXT a.TXT.tmp a.txt\nB\n")
                      ->entries.value(0)
                      .identified());
+
+    // A pass in one step uses no temporary name, so its plan needs no identities (and saves a
+    // look at every file); one in two steps has them (RenamePass tests).
+    TempFolder dir, journals;
+    dir.AddFile(QByteArray("readme.TXT"), "data");
+    JournalledPass(dir, {"readme.TXT"}, journals.path());
+    const std::optional<JournalContents> last = ReadLastJournal(dir.path(), journals.path());
+    ASSERT_TRUE(last);
+    ASSERT_TRUE(last->oneStep);
+    EXPECT_FALSE(last->entries.value(0).identified());
 }
 
 TEST(JournalTrust, ATornLastLineIsCutBeforeAppending)

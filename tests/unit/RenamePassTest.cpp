@@ -413,6 +413,14 @@ public:
         names = files.values();
         return 0;
     }
+    int IdentifyFile(const QByteArray &, const QByteArray &name, FileIdentity &identity) override
+    {
+        const QString key = UpperCase(QString::fromUtf8(name));
+        if (!files.contains(key))
+            return ENOENT;
+        identity = {1, static_cast<quint64>(qHash(key)) | 1};
+        return 0;
+    }
 };
 
 TEST(RenamePass, CaseOnlyRenameWorksOnACaseInsensitiveFileSystem)
@@ -524,6 +532,9 @@ TEST(RenamePass, SpareTemporaryNamesOnAFolderThatFoldsCase)
     EXPECT_EQ(journal->entries.at(0).tempName, "readme.TXT~1.tmp");
     EXPECT_EQ(journal->entries.at(1).tempName, "SETUP.EXE.tmp");
     EXPECT_EQ(journal->entries.at(2).tempName, SpareTemporaryName(longName, 1));
+    // Two steps: recovery must be able to tell each file under its temporary name from others.
+    for (const JournalEntry &e : journal->entries)
+        EXPECT_TRUE(e.identified()) << e.oldName.toStdString();
 
     const UndoReport undo = UndoPass(*journal, fs, journals.path());
     EXPECT_EQ(undo.reversed, 3) << undo.notReversed.join(u"; ").toStdString();
