@@ -180,6 +180,14 @@ class App:
         return box
 
     def close(self):
+        # The window manager closes the active window: on a busy machine ours may not have the
+        # focus back yet (after a rescan, say), and the key would close nothing.
+        if self.wid:
+            try:
+                wait_for("the window to be active",
+                         lambda: self.display.xdotool("getactivewindow") == self.wid, timeout=5)
+            except Failure:
+                pass  # a dialog of ours may be the active window: the key goes to it, as before
         self.key("alt+F4")
 
     def wait_exit(self, timeout=20):
