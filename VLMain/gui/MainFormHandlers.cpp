@@ -17,8 +17,6 @@
 #include <QSet>
 #include <QToolButton>
 
-#include <memory>
-
 namespace vl {
 
 namespace {
@@ -71,14 +69,7 @@ void TMainForm::RenameButtonClick()
     WindowPassHooks hooks(this, ProgressBar);
     RenameOptions renameOptions;
     renameOptions.journalFolder = JournalFolderPath();
-    // The list is drawn once after the pass, not at every message break of it: the window is
-    // minimised meanwhile, and where it cannot be, the progress bar shows how far the pass is.
-    const PassReport report = [&] {
-        FilesListView->setUpdatesEnabled(false);
-        const std::unique_ptr<QWidget, void (*)(QWidget *)> drawAgain(
-            FilesListView, [](QWidget *view) { view->setUpdatesEnabled(true); });
-        return RenameFiles(folder, files_, dictionaries_, fs_, hooks, renameOptions);
-    }();
+    const PassReport report = RenameFiles(folder, files_, dictionaries_, fs_, hooks, renameOptions);
     ApplicationTitle::Set(savedTitle);
     ProgressBar->setValue(0);
     EnableControls(true);
