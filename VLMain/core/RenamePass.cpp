@@ -118,8 +118,8 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
 
     // Every item is classified first, so that the journal holds the whole plan before the first
     // rename. Nothing changes the list while the pass runs, so the plans stay true.
-    // Of each plan, what the renames need; the new name is in the journal's plan, and kept
-    // apart only for a rename that is refused.
+    // Of each plan, what the renames need; the new name is in the journal's plan, and a refused
+    // rename keeps only its reason.
     struct StepPlan {
         QString caption;
         QString extension;
@@ -131,7 +131,7 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     };
     QList<StepPlan> plans;
     plans.reserve(count);
-    QHash<int, QString> refusedNames;
+    QHash<int, QString> refusals; // why each refused rename is refused
     QList<int> journalIndex(count, -1);
     QList<JournalEntry> journalPlan;
     // At most one entry per item: reserved at once, as growing it would hold two copies a while.
@@ -143,11 +143,11 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
             ItemPlan plan = ClassifyItem(item, dictionaries, seen);
             hooks.Planned(i, plan);
             if (plan.rename) {
-                if (RefusalReason(item, plan.newName).isEmpty()) {
+                if (QString reason = RefusalReason(item, plan.newName); reason.isEmpty()) {
                     journalIndex[i] = static_cast<int>(journalPlan.size());
                     journalPlan.append({item.diskName, {}, plan.newName.toUtf8()});
                 } else {
-                    refusedNames.insert(i, plan.newName);
+                    refusals.insert(i, std::move(reason));
                 }
             }
             plans.append({std::move(plan.caption), std::move(plan.extension), plan.state,
@@ -246,9 +246,8 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
             item.extension = plan.extension;
         }
         if (plan.rename) {
-            // A rename that passed the check has its place in the plan; a refused one is asked why.
-            QString reason
-                = journalIndex.at(i) < 0 ? RefusalReason(item, refusedNames.value(i)) : QString();
+            // A rename that passed the check has its place in the plan; a refused one its reason.
+            QString reason = journalIndex.at(i) < 0 ? refusals.value(i) : QString();
             if (reason.isEmpty()) {
                 StepObserver record;
                 if (journal)
@@ -287,7 +286,7 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     }
     hold.reset();
     plans = {};
-    refusedNames = {};
+    refusals = {};
     journalIndex = {};
     journalPlan = {};
     if (journal) {
