@@ -413,9 +413,9 @@ UndoReport UndoPass(const JournalContents &journal, FileSystem &fs, const QStrin
     }
     if (plan.isEmpty())
         return report;
-    ChooseTemporaryNames(fs, journal.folder, plan);
     const FolderHold hold(fs, journal.folder);
     const bool oneStep = TellsCaseApart(fs, journal.folder, plan);
+    PlanTemporaryNames(fs, journal.folder, plan, oneStep);
     std::unique_ptr<RenameJournal> undoJournal
         = RenameJournal::Begin(fs.Journals(), journalFolder, journal.folder, plan, oneStep,
                                &report.journalError, kDefaultSyncIntervalMs, true);

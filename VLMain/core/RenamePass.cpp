@@ -155,16 +155,17 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
                           plan.rule == RenameRule::ShortCore});
         }
     }
-    // A temporary name that is taken or too long is replaced by a spare one here, so that the
-    // journal holds the names the steps will use, and a file whose own is taken is renamed too.
-    if (!journalPlan.isEmpty())
-        ChooseTemporaryNames(fs, folderBytes, journalPlan);
     std::optional<FolderHold> hold;
     if (!journalPlan.isEmpty())
         hold.emplace(fs, folderBytes);
     // One listing-free look at the folder decides how its files are renamed; the journal says so
     // before the first rename.
     const bool oneStep = !journalPlan.isEmpty() && TellsCaseApart(fs, folderBytes, journalPlan);
+    // In two steps a temporary name that is taken or too long is replaced by a spare one here, so
+    // that the journal holds the names the steps will use, and a file whose own is taken is
+    // renamed too. In one step no listing is made for them.
+    if (!journalPlan.isEmpty())
+        PlanTemporaryNames(fs, folderBytes, journalPlan, oneStep);
     const bool journalWanted = !options.journalFolder.isEmpty() && !journalPlan.isEmpty();
     std::unique_ptr<RenameJournal> journal;
     if (journalWanted) {

@@ -150,6 +150,17 @@ void ChooseTemporaryNames(FileSystem &fs, const QByteArray &folder, QList<Journa
     ChooseTemporaryNames(plan, names);
 }
 
+void PlanTemporaryNames(FileSystem &fs, const QByteArray &folder, QList<JournalEntry> &plan,
+                        bool oneStep)
+{
+    if (!oneStep) {
+        ChooseTemporaryNames(fs, folder, plan);
+        return;
+    }
+    for (JournalEntry &entry : plan)
+        entry.tempName = TemporaryName(entry.oldName);
+}
+
 bool IsTemporaryNameOf(const QByteArray &tempName, const QByteArray &diskName)
 {
     if (tempName == TemporaryName(diskName))

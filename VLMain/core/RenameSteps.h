@@ -44,6 +44,13 @@ void ChooseTemporaryNames(QList<JournalEntry> &plan, const QList<QByteArray> &fo
 // names are all that is known to be there.
 void ChooseTemporaryNames(FileSystem &fs, const QByteArray &folder, QList<JournalEntry> &plan);
 
+// The temporary names of a plan for a folder that tells case apart (oneStep), or that folds case.
+// In one step the renames need none: each entry gets its own, without a listing, for the steps to
+// use should a file of the folder prove to fold case after all; a file whose own is taken then is
+// refused, and loses nothing. Otherwise as ChooseTemporaryNames.
+void PlanTemporaryNames(FileSystem &fs, const QByteArray &folder, QList<JournalEntry> &plan,
+                        bool oneStep);
+
 // Whether tempName is one that a pass makes for diskName: its own temporary name or a spare one.
 // Recovery and undo carry out no step to or from any other name.
 bool IsTemporaryNameOf(const QByteArray &tempName, const QByteArray &diskName);

@@ -46,7 +46,13 @@ public:
         }
         return ForwardingFileSystem::RenameNoReplace(folder, from, to);
     }
+    int ListNames(const QByteArray &folder, QList<QByteArray> &names) override
+    {
+        listingsBeforeRenames += calls.isEmpty() ? 1 : 0;
+        return ForwardingFileSystem::ListNames(folder, names);
+    }
     QStringList calls;
+    int listingsBeforeRenames = 0;
     std::function<bool(const QByteArray &from, const QByteArray &to)> fail;
     int failWith = EIO;
     bool keepOldSpelling = false;
@@ -388,7 +394,56 @@ TEST(RenamePass, RenamesInOneStepWhereTheFolderTellsCaseApart)
                 << c.title << ": " << fs.calls.join(u", ").toStdString();
         }
         EXPECT_LE(fs.calls.size(), c.listed.size()) << c.title << ": one call per file";
+        if (!c.files.isEmpty()) {
+            EXPECT_EQ(fs.listingsBeforeRenames, 0) << c.title << ": no temporary names chosen";
+        }
     }
+}
+
+// A folder that tells case apart for its first files and folds it for the others, as when a
+// file system cannot be judged from its first names: the pass goes on in two steps through each
+// file's own temporary name, and a file whose own is taken stays as it was.
+TEST(RenamePass, SwitchesToTwoStepsWhereAFileProvesToFoldCase)
+{
+    struct FoldsLaterFiles : RecordingFileSystem {
+        static bool Folds(const QByteArray &a, const QByteArray &b)
+        {
+            return a.startsWith("zq") && a != b && a.toUpper() == b.toUpper();
+        }
+        int RenameNoReplace(const QByteArray &folder, const QByteArray &from,
+                            const QByteArray &to) override
+        {
+            if (Folds(from, to))
+                return EEXIST;
+            return RecordingFileSystem::RenameNoReplace(folder, from, to);
+        }
+        int SameFile(const QByteArray &folder, const QByteArray &a, const QByteArray &b,
+                     bool &same) override
+        {
+            if (Folds(a, b))
+                return RecordingFileSystem::SameFile(folder, a, a, same);
+            return RecordingFileSystem::SameFile(folder, a, b, same);
+        }
+    };
+    TempFolder dir;
+    for (const QByteArray f : {"readme.TXT", "zqx1.TXT", "zqx2.TXT", "zqx2.TXT.tmp"})
+        dir.AddFile(f, "data:" + f);
+    FileListModel model;
+    Fill(model, {"readme.TXT", "zqx1.TXT", "zqx2.TXT"});
+    FoldsLaterFiles fs;
+    const PassReport report = Pass(dir, model, fs);
+    EXPECT_EQ(dir.Names(),
+              (QList<QByteArray> {"ReadMe.txt", "zqx1.txt", "zqx2.TXT", "zqx2.TXT.tmp"}));
+    EXPECT_EQ(report.renamed, 2);
+    EXPECT_EQ(report.failed, 1);
+    EXPECT_EQ(dir.Contents("zqx1.txt"), "data:zqx1.TXT");
+    EXPECT_EQ(dir.Contents("zqx2.TXT"), "data:zqx2.TXT");
+    EXPECT_EQ(dir.Contents("zqx2.TXT.tmp"), "data:zqx2.TXT.tmp");
+    EXPECT_TRUE(fs.calls.contains(u"zqx1.TXT -> zqx1.TXT.tmp"_qs))
+        << fs.calls.join(u", ").toStdString();
+    EXPECT_EQ(model.at(2).state, ItemState::NotRenamed);
+    EXPECT_TRUE(model.at(2).failure.contains(u"«zqx2.TXT.tmp»"))
+        << model.at(2).failure.toStdString();
 }
 
 // A folder whose names compare without regard to case, like a case-insensitive file system.
