@@ -242,7 +242,10 @@ int TDictionary::FindName(QStringView text) const
             keyIndex_.insert(keys_.at(i), static_cast<int>(i));
         keyIndexStale_ = false;
     }
-    const auto found = keyIndex_.constFind(UpperCase(text));
+    // The key is made in a buffer kept from one lookup to the next: a pass asks twice per file.
+    thread_local QString key;
+    UpperCaseInto(key, text);
+    const auto found = keyIndex_.constFind(key);
     if (found == keyIndex_.cend() || *found >= spellings_.size())
         return -1;
     return *found;

@@ -26,15 +26,13 @@ QString DiskForm(const QString &styled, const FileItem &item)
 
 } // namespace
 
-bool SeenCores::Add(const QString &upperCore)
+bool SeenCores::Add(QStringView core)
 {
     // Equal under the collation means equal upper-case forms, so a hash of the upper-case form
     // finds what a front-to-back search would, without growing slower with every unknown name.
-    const QString key = UpperCase(upperCore);
-    if (cores_.contains(key))
-        return false;
-    cores_.insert(key);
-    return true;
+    const qsizetype before = cores_.size();
+    cores_.insert(UpperCase(core));
+    return cores_.size() != before;
 }
 
 ItemPlan ClassifyItem(const FileItem &item, const TDictionaries &dictionaries, SeenCores &seen)
@@ -69,7 +67,7 @@ ItemPlan ClassifyItem(const FileItem &item, const TDictionaries &dictionaries, S
             if (CharCount(pieces.core) >= 2) {
                 plan.rule = RenameRule::UnknownCore;
                 plan.state = ItemState::Unrecognised;
-                plan.setMark = seen.Add(UpperCase(pieces.core));
+                plan.setMark = seen.Add(pieces.core);
                 plan.enablesAdd = true;
                 plan.caption = n; // the caption stays as it was
             } else {
@@ -81,14 +79,38 @@ ItemPlan ClassifyItem(const FileItem &item, const TDictionaries &dictionaries, S
     // Compared with the name that the item's texts spell, so a caption edited in place keeps its
     // file's spelling until its name is in a dictionary.
     plan.newName = DiskForm(styled, item);
-    plan.rename = styled != oldForm && plan.newName.toUtf8() != item.diskName;
+    plan.newDiskName = plan.newName.toUtf8();
+    plan.rename = styled != oldForm && plan.newDiskName != item.diskName;
     return plan;
 }
+
+namespace {
+
+// Whether a rename between two ASCII names changes letter case alone, and both are safe file
+// names; false where it does not, or where either holds another character. Most names are ASCII:
+// these need no decoding.
+bool IsAsciiCaseOnlyRename(QByteArrayView oldName, QStringView newName)
+{
+    if (oldName.size() != newName.size() || oldName.isEmpty() || oldName == "." || oldName == "..")
+        return false;
+    const auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? c - 0x20 : c; };
+    for (qsizetype i = 0; i < oldName.size(); ++i) {
+        const auto o = static_cast<char16_t>(static_cast<uchar>(oldName[i]));
+        const char16_t n = newName[i].unicode();
+        if (o >= 0x80 || n >= 0x80 || o == u'/' || o == 0 || upper(o) != upper(n))
+            return false;
+    }
+    return true;
+}
+
+} // namespace
 
 QString RefusalReason(const FileItem &item, const QString &newName)
 {
     if (!item.nameIsText)
         return QCoreApplication::translate("RenamePass", "имя файла записано не в кодировке UTF-8");
+    if (IsAsciiCaseOnlyRename(item.diskName, newName))
+        return {};
     return CaseOnlyRefusal(QString::fromUtf8(item.diskName), newName);
 }
 
@@ -145,7 +167,7 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
             if (plan.rename) {
                 if (QString reason = RefusalReason(item, plan.newName); reason.isEmpty()) {
                     journalIndex[i] = static_cast<int>(journalPlan.size());
-                    journalPlan.append({item.diskName, {}, plan.newName.toUtf8()});
+                    journalPlan.append({item.diskName, {}, std::move(plan.newDiskName)});
                 } else {
                     refusals.insert(i, std::move(reason));
                 }

@@ -24,12 +24,12 @@ enum class RenameRule {
     ShortCore = 4, // no core, or a one-character core that the name dictionary lacks
 };
 
-// The upper-case forms of the unknown cores met so far in one pass, searched front to back.
+// The unknown cores met so far in one pass, by their upper-case forms.
 class SeenCores
 {
 public:
-    // True when the core was new (and is now remembered).
-    bool Add(const QString &upperCore);
+    // True when the core was new, letter case ignored (and is now remembered).
+    bool Add(QStringView core);
 
 private:
     QSet<QString> cores_;
@@ -44,6 +44,7 @@ struct ItemPlan {
     bool rename = false; // the styled name differs from the listed one
     bool captionAlways = false; // rule 1 writes caption and extension before the rename
     QString newName; // the file's new name on disk
+    QByteArray newDiskName; // the same in UTF-8, as the rename gives it
     // What the item shows: after a successful rename, or (rule 1) in any case.
     QString caption;
     QString extension;

@@ -137,6 +137,18 @@ QString LowerCase(QStringView text)
     return MapText<LowerChar>(text);
 }
 
+void UpperCaseInto(QString &out, QStringView text)
+{
+    if (!std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+        out = UpperCase(text);
+        return;
+    }
+    out.resize(text.size());
+    QChar *o = out.data();
+    for (const QChar c : text)
+        *o++ = QChar(static_cast<char16_t>(UpperChar(c.unicode())));
+}
+
 bool IsCasedChar(char32_t c)
 {
     return UpperChar(c) != LowerChar(c);

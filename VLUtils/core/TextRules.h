@@ -15,6 +15,8 @@ char32_t UpperChar(char32_t c);
 char32_t LowerChar(char32_t c);
 QString UpperCase(QStringView text);
 QString LowerCase(QStringView text);
+// UpperCase(text) written into out, whose room is used again where it is its own.
+void UpperCaseInto(QString &out, QStringView text);
 
 // A cased character is one whose lower-case form differs from its upper-case form.
 bool IsCasedChar(char32_t c);

@@ -668,9 +668,12 @@ TEST(RenamePass, RefusesRenamesThatChangeMoreThanCase)
         {u"index.TXT"_qs, u"\u0131ndex.txt"_qs, false}, // "ı" is not the lower case of "I"
         {u"\u0440\u0435\u0434.TXT"_qs, u"\u0420\u0435\u0434.txt"_qs, true},
     };
-    for (const Case &c : cases)
+    for (const Case &c : cases) {
         EXPECT_EQ(CaseOnlyRefusal(c.oldName, c.newName).isEmpty(), c.allowed)
             << c.oldName.toStdString() << " -> " << c.newName.toStdString();
+        EXPECT_EQ(RefusalReason(MakeFileItem(c.oldName.toUtf8()), c.newName).isEmpty(), c.allowed)
+            << c.oldName.toStdString() << " -> " << c.newName.toStdString();
+    }
 }
 
 TEST(RenameSteps, SpareTemporaryNamesFitAndAreKnownForTheirFile)

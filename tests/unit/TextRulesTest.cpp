@@ -126,8 +126,11 @@ TEST(TextRules, CaseFormsAndCasedCharacters)
         {"Ǆ", "Ǆ", "ǆ"},
         {"123 _-.", "123 _-.", "123 _-."},
     };
+    QString reused = u"a buffer longer than any row, used again"_qs;
     for (const Row &r : rows) {
         EXPECT_EQ(UpperCase(U(r.text)), U(r.upper)) << r.text;
+        UpperCaseInto(reused, U(r.text));
+        EXPECT_EQ(reused, U(r.upper)) << r.text;
         EXPECT_EQ(LowerCase(U(r.text)), U(r.lower)) << r.text;
         EXPECT_EQ(CharCount(UpperCase(U(r.text))), CharCount(U(r.text)));
     }
