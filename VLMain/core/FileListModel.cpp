@@ -142,7 +142,25 @@ void FileListModel::Append(QList<FileItem> items)
 void FileListModel::SetItem(int row, FileItem item)
 {
     items_[row] = std::move(item);
-    emit dataChanged(index(row, 0), index(row, kColumnCount - 1));
+    if (!holding_) {
+        emit dataChanged(index(row, 0), index(row, kColumnCount - 1));
+        return;
+    }
+    firstHeld_ = firstHeld_ < 0 ? row : std::min(firstHeld_, row);
+    lastHeld_ = std::max(lastHeld_, row);
+}
+
+void FileListModel::HoldChanges()
+{
+    holding_ = true;
+}
+
+void FileListModel::ShowHeldChanges()
+{
+    holding_ = false;
+    if (firstHeld_ >= 0 && lastHeld_ < size())
+        emit dataChanged(index(firstHeld_, 0), index(lastHeld_, kColumnCount - 1));
+    firstHeld_ = lastHeld_ = -1;
 }
 
 bool FileListModel::AnyChecked() const

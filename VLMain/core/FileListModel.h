@@ -47,8 +47,13 @@ public:
     bool isEmpty() const { return items_.isEmpty(); }
     const FileItem &at(int row) const { return items_.at(row); }
     const QList<FileItem> &items() const { return items_; }
-    // Replaces one item and tells the views.
+    // Replaces one item and tells the views, or, while changes are held, keeps its row for later.
     void SetItem(int row, FileItem item);
+    // From HoldChanges on, SetItem tells the views nothing; ShowHeldChanges tells them of every row
+    // changed since, at once, and ends the hold. The rename pass holds them: its window is
+    // minimised, and a signal per file would have the list drawn at every message break.
+    void HoldChanges();
+    void ShowHeldChanges();
     // Moves one item out, for SetItem to put back, so that changing it copies nothing; the row
     // holds an empty item meanwhile, and nothing may be shown or sorted before it is back.
     FileItem TakeItem(int row) { return std::move(items_[row]); }
@@ -74,6 +79,9 @@ signals:
 
 private:
     QList<FileItem> items_;
+    bool holding_ = false;
+    int firstHeld_ = -1; // the rows changed while held, first to last; -1: none
+    int lastHeld_ = -1;
     bool editable_ = true;
     EditHandler editHandler_;
     SuggestionSource suggestionSource_;

@@ -246,6 +246,12 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
             QCoreApplication::translate("RenamePass", "без журнала переименования имя в этой папке "
                                                       "не меняется: нужны два шага"));
     }
+    // The views hear of the pass's changes once, at its end (or return), not file by file.
+    struct HeldChanges {
+        explicit HeldChanges(FileListModel &model) : files(model) { files.HoldChanges(); }
+        ~HeldChanges() { files.ShowHeldChanges(); }
+        FileListModel &files;
+    } held(files);
     // The title changes with its percentage only: made again only then.
     QString title;
     long long titlePercent = -1;

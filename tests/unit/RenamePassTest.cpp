@@ -400,6 +400,43 @@ TEST(RenamePass, RenamesInOneStepWhereTheFolderTellsCaseApart)
     }
 }
 
+// The views hear of the pass once, at its end, for every row it changed: not at every file,
+// which would have the list drawn again at each message break of the pass.
+TEST(RenamePass, TellsTheViewsOnceAtTheEnd)
+{
+    TempFolder dir;
+    for (const QByteArray f : {"readme.TXT", "setup.EXE", "Zqwx.DOC"})
+        dir.AddFile(f, "data");
+    FileListModel model;
+    Fill(model, {"readme.TXT", "setup.EXE", "Zqwx.DOC"});
+    QList<QPair<int, int>> signalled; // first and last row of each signal
+    int signalsDuringPass = 0;
+    QObject::connect(&model, &FileListModel::dataChanged, &model,
+                     [&](const QModelIndex &from, const QModelIndex &to) {
+                         signalled.append({from.row(), to.row()});
+                     });
+    struct CountingHooks : RenamePassHooks {
+        void BeforeItem(int, int, const QString &) override { seen = signalled->size(); }
+        const QList<QPair<int, int>> *signalled;
+        int seen = 0;
+    } hooks;
+    hooks.signalled = &signalled;
+    const PassReport report
+        = RenameFiles(dir.path(), model, BuiltinDictionaries(), SystemFileSystem(), hooks);
+    signalsDuringPass = hooks.seen;
+    EXPECT_EQ(report.renamed, 3);
+    EXPECT_EQ(signalsDuringPass, 0);
+    EXPECT_EQ(signalled, (QList<QPair<int, int>> {{0, 2}}));
+    EXPECT_EQ(model.at(0).caption, u"ReadMe"_qs);
+
+    // Outside a pass, each change is told at once.
+    FileItem item = model.at(1);
+    item.caption = u"Other"_qs;
+    model.SetItem(1, std::move(item));
+    EXPECT_EQ(signalled.size(), 2);
+    EXPECT_EQ(signalled.last(), (QPair<int, int> {1, 1}));
+}
+
 // A folder that tells case apart for its first files and folds it for the others, as when a
 // file system cannot be judged from its first names: the pass goes on in two steps through each
 // file's own temporary name, and a file whose own is taken stays as it was.
