@@ -40,9 +40,12 @@ public:
     {
         ApplicationTitle::Set(title);
         // The bar is drawn only when messages are let through, so it is moved then: setting it
-        // for every file would repaint it for every file.
+        // for every file would repaint it for every file. In the minimised window no one sees
+        // it, and each move would draw it for nothing; where the window was not minimised, or is
+        // restored meanwhile, it moves.
         if (form_->MessagesDue()) {
-            bar_->setValue(index + 1);
+            if (!form_->isMinimized())
+                bar_->setValue(index + 1);
             form_->ProcessMessages();
         }
     }

@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace vl {
 namespace {
 
@@ -51,6 +53,36 @@ TEST(RenameWindow, PassRenamesShowsProgressAndSortsMarkedFirst)
     EXPECT_TRUE(f.RenameButton->isEnabled());
     EXPECT_EQ(QApplication::focusWidget(), f.AddButton);
     EXPECT_TRUE(Dialogs::TakeShownMessages().isEmpty());
+}
+
+// The bar moves only where it can be seen: not in the minimised window, but once the user
+// restores the window during the pass.
+TEST(RenameWindow, ProgressBarMovesOnlyWhileTheWindowIsShown)
+{
+    TempFolder dir;
+    constexpr int kFiles = 5000; // enough for the pass to let messages through several times
+    for (int i = 0; i < kFiles; ++i)
+        dir.AddFile("f" + QByteArray::number(i) + ".TXT");
+    Window w({dir.path()});
+    TMainForm &f = *w.form;
+    int movedWhileMinimised = 0, movedWhileShown = 0;
+    QObject::connect(f.ProgressBar, &QProgressBar::valueChanged, &f, [&](int value) {
+        if (value == 0)
+            return;
+        ++(f.isMinimized() ? movedWhileMinimised : movedWhileShown);
+    });
+    QObject::connect(&f, &QWidget::windowTitleChanged, &f, [&](const QString &t) {
+        if (f.isMinimized() && t.endsWith(u"(50%)"))
+            f.showNormal(); // the user brings the window back halfway
+    });
+    QTest::mouseClick(f.RenameButton, Qt::LeftButton);
+    EXPECT_EQ(movedWhileMinimised, 0);
+    EXPECT_GT(movedWhileShown, 0);
+    EXPECT_EQ(f.ProgressBar->value(), 0);
+    const QList<QByteArray> names = dir.Names();
+    EXPECT_EQ(std::count_if(names.cbegin(), names.cend(),
+                            [](const QByteArray &n) { return n.endsWith(".TXT"); }),
+              0);
 }
 
 TEST(RenameWindow, PassWithNothingUnknownLeavesAddDisabledAndFocusesTheFolder)
