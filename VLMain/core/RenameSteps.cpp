@@ -322,8 +322,15 @@ bool TellsCaseApart(FileSystem &fs, const QByteArray &folder, const QList<Journa
     for (qsizetype i = 0; i < plan.size() && i < kTried; ++i) {
         bool same = false;
         const int error = fs.SameFile(folder, plan.at(i).oldName, plan.at(i).newName, same);
-        if (error == 0)
-            return !same;
+        if (error == 0 && same)
+            return false;
+        if (error == 0) {
+            // Another inode: a file of its own under the new name, or the file itself where a
+            // file system numbers each spelling apart (some FUSE ones). Only where the folder
+            // holds no entry of exactly the new spelling did the look fold its case.
+            QList<QByteArray> names;
+            return fs.ListNames(folder, names) == 0 && names.contains(plan.at(i).newName);
+        }
         // Absent under its new spelling, so not folded onto the old one (or the file is gone, and
         // the next one tells).
         if (error == ENOENT

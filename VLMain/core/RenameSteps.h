@@ -77,7 +77,8 @@ RenameResult RenameInTwoSteps(FileSystem &fs, const QByteArray &folder, const QB
 
 // Whether a folder tells letter case apart, judged from the first planned renames without
 // touching the folder: a new name that differs from the old one only in case names the same file
-// exactly where the file system folds case. False where it folds case or cannot tell.
+// exactly where the file system folds case (or, where inodes differ, when the folder lists no
+// entry of that exact spelling). False where it folds case or cannot tell.
 bool TellsCaseApart(FileSystem &fs, const QByteArray &folder, const QList<JournalEntry> &plan);
 
 // The renames of one pass in one folder. Each is one no-replace step while the folder is taken

@@ -358,6 +358,7 @@ TEST(RenamePass, RenamesInOneStepWhereTheFolderTellsCaseApart)
         QList<QByteArray> listed;
         QList<QByteArray> expected;
         int failed;
+        int listings = 0; // before the first rename: temporary names need none
     };
     const Case cases[] = {
         {"plain renames",
@@ -369,7 +370,8 @@ TEST(RenamePass, RenamesInOneStepWhereTheFolderTellsCaseApart)
          {"readme.TXT", "ReadMe.txt"},
          {"readme.TXT"},
          {"ReadMe.txt", "readme.TXT"},
-         1},
+         1,
+         1}, // the listing tells the clash from a file system that numbers spellings apart
         {"temporary name taken",
          {"readme.TXT", "readme.TXT.tmp"},
          {"readme.TXT"},
@@ -395,7 +397,7 @@ TEST(RenamePass, RenamesInOneStepWhereTheFolderTellsCaseApart)
         }
         EXPECT_LE(fs.calls.size(), c.listed.size()) << c.title << ": one call per file";
         if (!c.files.isEmpty()) {
-            EXPECT_EQ(fs.listingsBeforeRenames, 0) << c.title << ": no temporary names chosen";
+            EXPECT_EQ(fs.listingsBeforeRenames, c.listings) << c.title;
         }
     }
 }
@@ -648,8 +650,16 @@ TEST(RenamePass, FoldedCaseIsFoundWhereInodesCannotTell)
                                && files.contains(UpperCase(QString::fromUtf8(b)));
             return there ? 0 : ENOENT;
         }
+        int RenameNoReplace(const QByteArray &folder, const QByteArray &from,
+                            const QByteArray &to) override
+        {
+            calls << QString::fromUtf8(from + " -> " + to);
+            return CaseInsensitiveFileSystem::RenameNoReplace(folder, from, to);
+        }
+        QStringList calls;
     } folding;
     folding.files.insert(u"README.TXT"_qs, "readme.TXT");
+    folding.files.insert(u"README.TXT.TMP"_qs, "README.TXT.TMP"); // takes readme.TXT's own
     folding.files.insert(u"SETUP.EXE"_qs, "SETUP.EXE");
     FileListModel model;
     Fill(model, {"readme.TXT", "SETUP.EXE"});
@@ -658,6 +668,13 @@ TEST(RenamePass, FoldedCaseIsFoundWhereInodesCannotTell)
     EXPECT_EQ(report.failed, 0) << report.failures.join(u"; ").toStdString();
     EXPECT_EQ(folding.files.value(u"README.TXT"_qs), "ReadMe.txt");
     EXPECT_EQ(folding.files.value(u"SETUP.EXE"_qs), "Setup.exe");
+    EXPECT_EQ(folding.files.value(u"README.TXT.TMP"_qs), "README.TXT.TMP");
+    // Judged to fold case before the first rename: two steps from the start, through a spare
+    // temporary name where the file's own is taken.
+    EXPECT_EQ(
+        folding.calls,
+        (QStringList {u"readme.TXT -> readme.TXT~1.tmp"_qs, u"readme.TXT~1.tmp -> ReadMe.txt"_qs,
+                      u"SETUP.EXE -> SETUP.EXE.tmp"_qs, u"SETUP.EXE.tmp -> Setup.exe"_qs}));
 
     // Told case apart, another file under the new name is a clash all the same.
     TempFolder dir;
