@@ -4,6 +4,7 @@
 #include "VLUtils/core/Collation.h"
 
 #include <algorithm>
+#include <cstdint>
 
 namespace vl {
 
@@ -46,7 +47,8 @@ int ItemOrder::Compare(const SortKey &a, const SortKey &b) const
 
 // The compared texts are first copied side by side into one block: the sort then reads a few
 // megabytes in sequence instead of a hundred thousand strings scattered over the heap, which on
-// a large folder makes it several times faster.
+// a large folder makes it several times faster. Each row also carries the start of its text's
+// place in the order (NameKeyOf), so that most comparisons read no text at all.
 std::vector<int> SortedOrder(const QList<FileItem> &items, SortMode mode, const SortFlags &flags,
                              Ties ties)
 {
@@ -55,26 +57,29 @@ std::vector<int> SortedOrder(const QList<FileItem> &items, SortMode mode, const 
     for (const FileItem &item : items)
         total += order.KeyOf(item).text.size();
     std::vector<char16_t> texts(static_cast<std::size_t>(total));
-    // One row as the sort moves it: its key's text in the block, kept to 24 bytes.
+    // One row as the sort moves it, kept to 32 bytes.
     struct Entry {
+        NameKey name;
         const char16_t *text;
-        int size;
+        std::uint32_t size : 31;
+        std::uint32_t first : 1;
         int row;
-        bool first;
-        SortKey Key() const { return {QStringView(text, size), first}; }
+        SortKey Key() const { return {QStringView(text, size), first != 0}; }
     };
+    static_assert(sizeof(Entry) == 32);
     std::vector<Entry> entries;
     entries.reserve(static_cast<std::size_t>(items.size()));
     char16_t *next = texts.data();
     for (qsizetype i = 0; i < items.size(); ++i) {
         const SortKey key = order.KeyOf(items.at(i));
         std::copy_n(key.text.utf16(), key.text.size(), next);
-        entries.push_back(
-            {next, static_cast<int>(key.text.size()), static_cast<int>(i), key.first});
+        entries.push_back({NameKeyOf(key.text), next, static_cast<std::uint32_t>(key.text.size()),
+                           key.first ? 1U : 0U, static_cast<int>(i)});
         next += key.text.size();
     }
     std::stable_sort(entries.begin(), entries.end(), [&](const Entry &a, const Entry &b) {
-        if (const int c = order.Compare(a.Key(), b.Key()); c != 0 || ties == Ties::Kept)
+        if (const int c = order.Compare(a.Key(), a.name, b.Key(), b.name);
+            c != 0 || ties == Ties::Kept)
             return c < 0;
         return items.at(a.row).diskName < items.at(b.row).diskName;
     });
