@@ -6,6 +6,7 @@
 #include <QMutex>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <set>
 
 namespace vl {
@@ -36,6 +37,18 @@ const QString &StateText(ItemState state)
 FileItem MakeFileItem(const QByteArray &diskName)
 {
     FileItem item;
+    // ASCII, nearly every name, needs no decoding: each byte is its character, and the parts are
+    // made straight from the bytes, with no whole name built in between.
+    if (std::all_of(diskName.cbegin(), diskName.cend(),
+                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+        const qsizetype dot = diskName.lastIndexOf('.');
+        const QByteArrayView name(diskName);
+        item.caption = QString::fromLatin1(dot < 0 ? name : name.first(dot));
+        if (dot >= 0)
+            item.extension = QString::fromLatin1(name.sliced(dot + 1));
+        item.diskName = diskName;
+        return item;
+    }
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString name = decoder.decode(diskName);
     item.nameIsText = !decoder.hasError();

@@ -166,6 +166,37 @@ TEST(FolderScan, NameThatIsNotUtf8KeepsItsBytes)
     EXPECT_EQ(s.model.at(0).caption, U("caf\xEF\xBF\xBD")); // shown with a replacement character
 }
 
+TEST(MakeFileItem, CutsTheNameAtItsLastDot)
+{
+    // ASCII names take a shorter way than others: both must cut alike.
+    const struct {
+        QByteArray name;
+        const char *caption;
+        const char *extension;
+        bool text;
+    } cases[] = {
+        {"readme.TXT", "readme", "TXT", true},
+        {"noext", "noext", "", true},
+        {".hidden", "", "hidden", true},
+        {"trailing.", "trailing", "", true},
+        {"a.b.c", "a.b", "c", true},
+        {"..", ".", "", true},
+        {"tab\t\x7f.x", "tab\t\x7f", "x", true},
+        {"отчёт.дом.DOC", "отчёт.дом", "DOC", true},
+        {"read.мe", "read", "мe", true},
+        {QByteArray("caf\xE9.t\xE9xt", 9), "caf\xEF\xBF\xBD", "t\xEF\xBF\xBDxt", false},
+    };
+    for (const auto &c : cases) {
+        const FileItem item = MakeFileItem(c.name);
+        EXPECT_EQ(item.caption, U(c.caption)) << c.name.toStdString();
+        EXPECT_EQ(item.extension, U(c.extension)) << c.name.toStdString();
+        EXPECT_EQ(item.extension.isNull(), !c.name.contains('.')) << c.name.toStdString();
+        EXPECT_EQ(item.nameIsText, c.text) << c.name.toStdString();
+        EXPECT_EQ(item.diskName, c.name);
+        EXPECT_EQ(item.state, ItemState::Unprocessed);
+    }
+}
+
 TEST(FolderScan, ScanRequestedDuringAScanRestartsWithTheNewFolder)
 {
     TempFolder first;
