@@ -3,8 +3,12 @@
 // Output of vorlant-cli: results on stdout, messages on stderr, both UTF-8, and a progress bar on
 // stderr when it is a terminal.
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
+
+#include <string>
+#include <string_view>
 
 namespace vl::cli {
 
@@ -19,6 +23,31 @@ QString Printable(QStringView text);
 
 // Appends text to stdout (buffered). Names in it must have gone through Printable.
 void WriteOut(const QString &text);
+// One line of results built in place and appended to stdout as UTF-8, for the output of many
+// files: it converts each piece as it goes, with no text built in between.
+class OutLine
+{
+public:
+    // The program's own text, as it stands (it must need no escape).
+    OutLine &Text(QStringView text);
+    // The same, in UTF-8 already.
+    OutLine &Utf8(std::string_view text)
+    {
+        bytes_.append(text);
+        return *this;
+    }
+    // A name, through Printable.
+    OutLine &Name(QStringView name);
+    // A name as its bytes on disk, shown as its text (invalid UTF-8 as replacement characters),
+    // through Printable.
+    OutLine &Name(QByteArrayView name);
+    // Appends the line to stdout and starts a new one.
+    void Write();
+
+private:
+    std::string bytes_;
+};
+
 // Writes one message line "vorlant-cli: " + text to stderr, after what stdout holds so far. The
 // text goes through Printable.
 void WriteError(const QString &text);
