@@ -3,6 +3,7 @@
 #include "VLUtils/core/TextRules.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QMutex>
 #include <QStringDecoder>
 
@@ -34,21 +35,48 @@ const QString &StateText(ItemState state)
     return *kept.insert(text).first;
 }
 
-FileItem MakeFileItem(const QByteArray &diskName)
+namespace {
+
+bool IsAscii(const QByteArray &bytes)
+{
+    return std::all_of(bytes.cbegin(), bytes.cend(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// An item of an ASCII name, whose every byte is its character: the parts are made straight from
+// the bytes, with no decoded whole name in between. extension makes the extension from its bytes.
+template <typename MakeExtension>
+FileItem AsciiItem(const QByteArray &diskName, MakeExtension extension)
 {
     FileItem item;
-    // ASCII, nearly every name, needs no decoding: each byte is its character, and the parts are
-    // made straight from the bytes, with no whole name built in between.
-    if (std::all_of(diskName.cbegin(), diskName.cend(),
-                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        const qsizetype dot = diskName.lastIndexOf('.');
-        const QByteArrayView name(diskName);
-        item.caption = QString::fromLatin1(dot < 0 ? name : name.first(dot));
-        if (dot >= 0)
-            item.extension = QString::fromLatin1(name.sliced(dot + 1));
-        item.diskName = diskName;
-        return item;
-    }
+    const qsizetype dot = diskName.lastIndexOf('.');
+    const QByteArrayView name(diskName);
+    item.caption = QString::fromLatin1(dot < 0 ? name : name.first(dot));
+    if (dot >= 0)
+        item.extension = extension(name.sliced(dot + 1));
+    item.diskName = diskName;
+    return item;
+}
+
+} // namespace
+
+FileItem FileItemMaker::Make(const QByteArray &diskName)
+{
+    if (!IsAscii(diskName))
+        return MakeFileItem(diskName);
+    return AsciiItem(diskName, [this](QByteArrayView bytes) {
+        QString &kept = recent_[qHash(bytes, 0) % recent_.size()];
+        if (kept.isNull() || QLatin1StringView(bytes) != kept)
+            kept = QString::fromLatin1(bytes);
+        return kept;
+    });
+}
+
+FileItem MakeFileItem(const QByteArray &diskName)
+{
+    if (IsAscii(diskName))
+        return AsciiItem(diskName, [](QByteArrayView bytes) { return QString::fromLatin1(bytes); });
+    FileItem item;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString name = decoder.decode(diskName);
     item.nameIsText = !decoder.hasError();
