@@ -4,7 +4,6 @@
 // window's commands run.
 
 #include "VLMain/core/FileItem.h"
-#include "VLUtils/core/Collation.h"
 
 #include <QList>
 #include <QStringView>
@@ -48,15 +47,8 @@ public:
     // Negative when a goes first, positive when b does, 0 when they are equal in this order.
     int Compare(const SortKey &a, const SortKey &b) const;
     int Compare(const FileItem &a, const FileItem &b) const { return Compare(KeyOf(a), KeyOf(b)); }
-    // The same, for keys whose texts' NameKeyOf is at hand: where those differ, they decide
-    // without reading the texts.
-    int Compare(const SortKey &a, const NameKey &aName, const SortKey &b,
-                const NameKey &bName) const
-    {
-        if (a.first != b.first || aName == bName)
-            return Compare(a, b);
-        return (aName < bName) == ascending_ ? -1 : 1;
-    }
+    // Whether the texts go in ascending order; the group that goes first does so either way.
+    bool Ascending() const { return ascending_; }
 
 private:
     SortMode mode_;
