@@ -110,18 +110,26 @@ OutLine &OutLine::Name(QStringView name)
 OutLine &OutLine::Name(QByteArrayView name)
 {
     // Printable ASCII, nearly every name, stands as it is in UTF-8 too.
-    if (std::all_of(name.begin(), name.end(),
-                    [](char c) { return c >= 0x20 && c < 0x7f && c != '\\'; })) {
-        bytes_.append(name.data(), static_cast<std::size_t>(name.size()));
-        return *this;
-    }
-    return Name(QString::fromUtf8(name));
+    if (!std::all_of(name.begin(), name.end(),
+                     [](char c) { return c >= 0x20 && c < 0x7f && c != '\\'; }))
+        return Name(QString::fromUtf8(name));
+    bytes_.append(name.data(), static_cast<std::size_t>(name.size()));
+    return *this;
 }
 
 void OutLine::Write()
 {
-    std::fwrite(bytes_.data(), 1, bytes_.size(), stdout);
-    bytes_.clear();
+    written_ = bytes_.size();
+    constexpr std::size_t kBlock = 32 * 1024;
+    if (written_ >= kBlock)
+        Flush();
+}
+
+void OutLine::Flush()
+{
+    std::fwrite(bytes_.data(), 1, written_, stdout);
+    bytes_.erase(0, written_);
+    written_ = 0;
 }
 
 void WriteOut(const QString &text)

@@ -23,8 +23,9 @@ QString Printable(QStringView text);
 
 // Appends text to stdout (buffered). Names in it must have gone through Printable.
 void WriteOut(const QString &text);
-// One line of results built in place and appended to stdout as UTF-8, for the output of many
-// files: it converts each piece as it goes, with no text built in between.
+// Lines of results built in place and appended to stdout as UTF-8, for the output of many files:
+// it converts each piece as it goes, with no text built in between, and writes them a block at a
+// time. Whatever else writes to stdout or stderr must come after a Flush.
 class OutLine
 {
 public:
@@ -41,11 +42,16 @@ public:
     // A name as its bytes on disk, shown as its text (invalid UTF-8 as replacement characters),
     // through Printable.
     OutLine &Name(QByteArrayView name);
-    // Appends the line to stdout and starts a new one.
+    // Ends the line: it goes to stdout with the lines before it once they fill a block, at the
+    // latest when Flush is called or the line is destroyed.
     void Write();
+    // Appends every line written so far to stdout.
+    void Flush();
+    ~OutLine() { Flush(); }
 
 private:
     std::string bytes_;
+    std::size_t written_ = 0; // bytes of whole lines in bytes_
 };
 
 // Writes one message line "vorlant-cli: " + text to stderr, after what stdout holds so far. The

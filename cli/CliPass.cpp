@@ -305,7 +305,7 @@ void FolderPass::Show(const QString &folder, const FileListModel &after,
                                      false);
     const FileLineFormat suggestedLine(
         QCoreApplication::translate("Cli", "не распознано: %1 (предлагается: %2)"), true);
-    OutLine line;
+    OutLine line; // the text lines; a line of JSON goes out on its own, with none of them
     bool started = false; // the folder's heading is written before its first line
     QStringList errors;
     for (int i = 0; i < after.size(); ++i) {
@@ -322,7 +322,7 @@ void FolderPass::Show(const QString &folder, const FileListModel &after,
         if (acceptInto_)
             suggestion = suggestions.value(i);
         else if (unknown)
-            suggestion = SuggestionFor(MakeFileItem(listedName), true);
+            suggestion = SuggestionFor(itemMaker_.Make(listedName), true);
 
         totals_.renamed += renamed ? 1 : 0;
         totals_.failed += error.isEmpty() ? 0 : 1;
@@ -357,7 +357,7 @@ void FolderPass::Show(const QString &folder, const FileListModel &after,
         if (!renamed && !unknown)
             continue;
         if (!started)
-            WriteOut(Printable(folder) + u'\n');
+            line.Name(folder).Utf8("\n").Write();
         started = true;
         if (renamed) {
             line.Utf8("  ").Name(QByteArrayView(listedName)).Utf8(" → ");
@@ -370,6 +370,8 @@ void FolderPass::Show(const QString &folder, const FileListModel &after,
             line.Utf8("\n").Write();
         }
     }
+    // The lines go out before the messages about them, as each is written after stdout.
+    line.Flush();
     for (const QString &error : errors)
         WriteError(error);
 }
