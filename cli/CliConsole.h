@@ -29,6 +29,10 @@ void WriteOut(const QString &text);
 class OutLine
 {
 public:
+    OutLine() = default;
+    OutLine(const OutLine &) = delete;
+    OutLine &operator=(const OutLine &) = delete;
+
     // The program's own text, as it stands (it must need no escape).
     OutLine &Text(QStringView text);
     // The same, in UTF-8 already.
