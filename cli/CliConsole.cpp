@@ -31,17 +31,22 @@ bool NeedsEscape(char16_t c)
            || c == 0x2028 || c == 0x2029; // line and paragraph separators
 }
 
+// A character that Printable leaves as it is.
+bool Plain(QChar c)
+{
+    return !NeedsEscape(c.unicode()) && c != u'\\';
+}
+
 } // namespace
 
 QString Printable(QStringView text)
 {
-    const auto plain = [](QChar c) { return !NeedsEscape(c.unicode()) && c != u'\\'; };
-    if (std::all_of(text.begin(), text.end(), plain))
+    if (std::all_of(text.begin(), text.end(), Plain))
         return text.toString();
     QString out;
     out.reserve(text.size() + 8);
     for (const QChar c : text) {
-        if (plain(c)) {
+        if (Plain(c)) {
             out += c;
             continue;
         }
@@ -65,6 +70,66 @@ QString Printable(QStringView text)
         }
     }
     return out;
+}
+
+OutLine &OutLine::Text(QStringView text)
+{
+    // UTF-8 written in place. Text with surrogates (a character beyond the first plane, or a lone
+    // half that no well-formed text holds) is left to Qt, so that it comes out as in the rest of
+    // the output.
+    if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); })) {
+        const QByteArray utf8 = text.toUtf8();
+        bytes_.append(utf8.constData(), static_cast<std::size_t>(utf8.size()));
+        return *this;
+    }
+    const std::size_t start = bytes_.size();
+    bytes_.resize(start + 3 * static_cast<std::size_t>(text.size()));
+    char *out = bytes_.data() + start;
+    for (const QChar qc : text) {
+        const char16_t c = qc.unicode();
+        if (c < 0x80) {
+            *out++ = static_cast<char>(c);
+        } else if (c < 0x800) {
+            *out++ = static_cast<char>(0xc0 | (c >> 6));
+            *out++ = static_cast<char>(0x80 | (c & 0x3f));
+        } else {
+            *out++ = static_cast<char>(0xe0 | (c >> 12));
+            *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3f));
+            *out++ = static_cast<char>(0x80 | (c & 0x3f));
+        }
+    }
+    bytes_.resize(static_cast<std::size_t>(out - bytes_.data()));
+    return *this;
+}
+
+OutLine &OutLine::Name(QStringView name)
+{
+    return std::all_of(name.begin(), name.end(), Plain) ? Text(name) : Text(Printable(name));
+}
+
+OutLine &OutLine::Name(QByteArrayView name)
+{
+    // Printable ASCII, nearly every name, stands as it is in UTF-8 too.
+    if (!std::all_of(name.begin(), name.end(),
+                     [](char c) { return c >= 0x20 && c < 0x7f && c != '\\'; }))
+        return Name(QString::fromUtf8(name));
+    bytes_.append(name.data(), static_cast<std::size_t>(name.size()));
+    return *this;
+}
+
+void OutLine::Write()
+{
+    written_ = bytes_.size();
+    constexpr std::size_t kBlock = 32 * 1024;
+    if (written_ >= kBlock)
+        Flush();
+}
+
+void OutLine::Flush()
+{
+    std::fwrite(bytes_.data(), 1, written_, stdout);
+    bytes_.erase(0, written_);
+    written_ = 0;
 }
 
 void WriteOut(const QString &text)

@@ -3,8 +3,12 @@
 // Output of vorlant-cli: results on stdout, messages on stderr, both UTF-8, and a progress bar on
 // stderr when it is a terminal.
 
+#include <QByteArrayView>
 #include <QString>
 #include <QStringView>
+
+#include <string>
+#include <string_view>
 
 namespace vl::cli {
 
@@ -19,6 +23,41 @@ QString Printable(QStringView text);
 
 // Appends text to stdout (buffered). Names in it must have gone through Printable.
 void WriteOut(const QString &text);
+// Lines of results built in place and appended to stdout as UTF-8, for the output of many files:
+// it converts each piece as it goes, with no text built in between, and writes them a block at a
+// time. Whatever else writes to stdout or stderr must come after a Flush.
+class OutLine
+{
+public:
+    OutLine() = default;
+    OutLine(const OutLine &) = delete;
+    OutLine &operator=(const OutLine &) = delete;
+
+    // The program's own text, as it stands (it must need no escape).
+    OutLine &Text(QStringView text);
+    // The same, in UTF-8 already.
+    OutLine &Utf8(std::string_view text)
+    {
+        bytes_.append(text);
+        return *this;
+    }
+    // A name, through Printable.
+    OutLine &Name(QStringView name);
+    // A name as its bytes on disk, shown as its text (invalid UTF-8 as replacement characters),
+    // through Printable.
+    OutLine &Name(QByteArrayView name);
+    // Ends the line: it goes to stdout with the lines before it once they fill a block, at the
+    // latest when Flush is called or the line is destroyed.
+    void Write();
+    // Appends every line written so far to stdout.
+    void Flush();
+    ~OutLine() { Flush(); }
+
+private:
+    std::string bytes_;
+    std::size_t written_ = 0; // bytes of whole lines in bytes_
+};
+
 // Writes one message line "vorlant-cli: " + text to stderr, after what stdout holds so far. The
 // text goes through Printable.
 void WriteError(const QString &text);

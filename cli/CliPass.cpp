@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+#include <string>
+#include <vector>
 
 namespace vl::cli {
 
@@ -70,24 +72,48 @@ QString JsonLine(const QString &folder, const QString &oldName, const QString &n
     return QString::fromUtf8(QJsonDocument(object).toJson(QJsonDocument::Compact)) + u'\n';
 }
 
-// The lines of one folder, written as they come: a heading with the folder before its first
-// line, then one line per file worth showing.
-class FolderText
+// A translated line about one file, cut at its arguments once per folder, so that the lines of a
+// large folder cost no translation and no parsing of the text each: %1 is the file's name as
+// listed, %2 (where there is one) its suggested name.
+class FileLineFormat
 {
 public:
-    explicit FolderText(const QString &folder) : folder_(folder) { }
-
-    void Add(const QString &line)
+    FileLineFormat(const QString &text, bool withSuggestion)
     {
-        if (!started_)
-            WriteOut(Printable(folder_) + u'\n');
-        started_ = true;
-        WriteOut(u"  " + Printable(line) + u'\n');
+        // Where arg() puts the arguments, in the translation's order: two characters that no text
+        // of the program holds mark them.
+        constexpr QChar kName(0xe000);
+        constexpr QChar kSuggestion(0xe001);
+        const QString marked = withSuggestion ? text.arg(QString(kName), QString(kSuggestion))
+                                              : text.arg(QString(kName));
+        qsizetype from = 0;
+        for (qsizetype i = 0; i < marked.size(); ++i) {
+            if (marked.at(i) != kName && marked.at(i) != kSuggestion)
+                continue;
+            pieces_.push_back(Piece(QStringView(marked).sliced(from, i - from)));
+            suggestionAt_.append(marked.at(i) == kSuggestion);
+            from = i + 1;
+        }
+        pieces_.push_back(Piece(QStringView(marked).sliced(from)));
+    }
+
+    void Write(OutLine &line, const QByteArray &name, QStringView suggestion) const
+    {
+        line.Utf8(pieces_.front());
+        for (qsizetype i = 0; i < suggestionAt_.size(); ++i) {
+            if (suggestionAt_.at(i))
+                line.Name(suggestion);
+            else
+                line.Name(QByteArrayView(name));
+            line.Utf8(pieces_.at(static_cast<std::size_t>(i + 1)));
+        }
     }
 
 private:
-    QString folder_;
-    bool started_ = false;
+    static std::string Piece(QStringView text) { return Printable(text).toStdString(); }
+
+    std::vector<std::string> pieces_; // the text between the arguments, printable, in UTF-8
+    QList<bool> suggestionAt_; // for each argument: the suggestion, not the name
 };
 
 // The folder as the rename pass sees it, with nothing touched: the listed names in a set, compared
@@ -181,21 +207,23 @@ FolderPass::FolderPass(const TDictionaries &dictionaries, const PassSettings &se
 
 QString FolderPass::SuggestionFor(const FileItem &item, bool unknown)
 {
-    QString caption;
+    // The file name as the pass writes it: the extension in lower case, and a final dot only
+    // where the listed name has one.
+    const bool dot = !item.extension.isEmpty() || item.diskName.endsWith('.');
     if (unknown) {
         // The pass has found that no dictionary holds the name: only the suggestion is asked.
         const NamePieces pieces = SplitNamePart(item.caption);
-        if (const QString core = suggester_.Suggest(pieces.core); !core.isEmpty())
-            caption = pieces.prefix + core + pieces.suffix;
-    } else {
-        caption = suggester_.CaptionFor(item);
+        const QString core = suggester_.Suggest(pieces.core);
+        if (core.isEmpty())
+            return {};
+        if (!dot)
+            return pieces.prefix + core + pieces.suffix;
+        return pieces.prefix + core + pieces.suffix + u'.' + LowerCase(item.extension);
     }
-    // The file name as the pass writes it: the extension in lower case, and a final dot only
-    // where the listed name has one.
-    QString name = caption;
-    if (!caption.isEmpty() && (!item.extension.isEmpty() || item.diskName.endsWith('.')))
-        name += u'.' + LowerCase(item.extension);
-    return name;
+    const QString caption = suggester_.CaptionFor(item);
+    if (caption.isEmpty() || !dot)
+        return caption;
+    return caption + u'.' + LowerCase(item.extension);
 }
 
 void FolderPass::Run(const QString &folder)
@@ -273,59 +301,77 @@ void FolderPass::Show(const QString &folder, const FileListModel &after,
                       const QList<QByteArray> &listed, const QByteArray &rules,
                       const QHash<int, QString> &suggestions, const QSet<int> &accepted)
 {
-    FolderText text(folder);
+    const FileLineFormat unknownLine(QCoreApplication::translate("Cli", "не распознано: %1"),
+                                     false);
+    const FileLineFormat suggestedLine(
+        QCoreApplication::translate("Cli", "не распознано: %1 (предлагается: %2)"), true);
+    OutLine line; // the text lines; a line of JSON goes out on its own, with none of them
+    bool started = false; // the folder's heading is written before its first line
     QStringList errors;
     for (int i = 0; i < after.size(); ++i) {
         const FileItem &now = after.at(i);
-        const QString old = QString::fromUtf8(listed.at(i));
+        const QByteArray &listedName = listed.at(i);
         const auto rule = static_cast<RenameRule>(rules.at(i) & ~kRenames);
         const bool planned = (rules.at(i) & kRenames) != 0;
         const bool unknown = rule == RenameRule::UnknownCore;
         QString error;
         if (now.state == ItemState::NotRenamed)
             error = now.failure.isEmpty() ? StateText(ItemState::NotRenamed) : now.failure;
-        const bool renamed = error.isEmpty() && now.diskName != listed.at(i);
-        // A renamed file has its new name on disk, a file left alone its old one; only a rename
-        // that failed or was not tried has its plan made again, from the item as listed, for the
-        // name it was to get.
-        QString newName = old;
-        if (renamed) {
-            newName = QString::fromUtf8(now.diskName);
-        } else if (planned) {
-            SeenCores seen;
-            newName = ClassifyItem(MakeFileItem(listed.at(i)), dictionaries_, seen).newName;
-        }
+        const bool renamed = error.isEmpty() && now.diskName != listedName;
         QString suggestion;
         if (acceptInto_)
             suggestion = suggestions.value(i);
         else if (unknown)
-            suggestion = SuggestionFor(MakeFileItem(listed.at(i)), true);
+            suggestion = SuggestionFor(itemMaker_.Make(listedName), true);
 
         totals_.renamed += renamed ? 1 : 0;
         totals_.failed += error.isEmpty() ? 0 : 1;
         totals_.unknown += unknown ? 1 : 0;
         totals_.suggested += accepted.contains(i) && renamed ? 1 : 0;
 
-        if (!error.isEmpty())
-            errors.append(
-                (settings_.apply
-                     ? QCoreApplication::translate("Cli", "%1: не переименован в %2: %3")
-                     : QCoreApplication::translate("Cli", "%1: не будет переименован в %2: %3"))
-                    .arg(folder + old, newName, error));
-        if (settings_.json) {
-            WriteOut(JsonLine(folder, old, newName, rule,
-                              QString::fromUtf8(StateSourceText(now.state)), error, suggestion));
-            continue;
+        if (!error.isEmpty() || settings_.json) {
+            const QString old = QString::fromUtf8(listedName);
+            // A renamed file has its new name on disk, a file left alone its old one; only a
+            // rename that failed or was not tried has its plan made again, from the item as
+            // listed, for the name it was to get.
+            QString newName = old;
+            if (renamed) {
+                newName = QString::fromUtf8(now.diskName);
+            } else if (planned) {
+                SeenCores seen;
+                newName = ClassifyItem(MakeFileItem(listedName), dictionaries_, seen).newName;
+            }
+            if (!error.isEmpty())
+                errors.append(
+                    (settings_.apply
+                         ? QCoreApplication::translate("Cli", "%1: не переименован в %2: %3")
+                         : QCoreApplication::translate("Cli", "%1: не будет переименован в %2: %3"))
+                        .arg(folder + old, newName, error));
+            if (settings_.json) {
+                WriteOut(JsonLine(folder, old, newName, rule,
+                                  QString::fromUtf8(StateSourceText(now.state)), error,
+                                  suggestion));
+                continue;
+            }
         }
-        if (renamed)
-            text.Add(old + u" → " + newName);
-        if (unknown)
-            text.Add(
-                suggestion.isEmpty()
-                    ? QCoreApplication::translate("Cli", "не распознано: %1").arg(old)
-                    : QCoreApplication::translate("Cli", "не распознано: %1 (предлагается: %2)")
-                          .arg(old, suggestion));
+        if (!renamed && !unknown)
+            continue;
+        if (!started)
+            line.Name(folder).Utf8("\n").Write();
+        started = true;
+        if (renamed) {
+            line.Utf8("  ").Name(QByteArrayView(listedName)).Utf8(" → ");
+            line.Name(QByteArrayView(now.diskName)).Utf8("\n").Write();
+        }
+        if (unknown) {
+            line.Utf8("  ");
+            (suggestion.isEmpty() ? unknownLine : suggestedLine)
+                .Write(line, listedName, suggestion);
+            line.Utf8("\n").Write();
+        }
     }
+    // The lines go out before the messages about them, as each is written after stdout.
+    line.Flush();
     for (const QString &error : errors)
         WriteError(error);
 }

@@ -67,6 +67,7 @@ private:
     Totals &totals_;
     FileSystem &fs_;
     SpellingSuggester suggester_;
+    FileItemMaker itemMaker_; // the items of listed names that Show looks at again
     TDictionaries *acceptInto_ = nullptr;
     QStringList accepted_;
 };

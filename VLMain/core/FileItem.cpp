@@ -3,9 +3,11 @@
 #include "VLUtils/core/TextRules.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QMutex>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <set>
 
 namespace vl {
@@ -33,8 +35,47 @@ const QString &StateText(ItemState state)
     return *kept.insert(text).first;
 }
 
+namespace {
+
+bool IsAscii(const QByteArray &bytes)
+{
+    return std::all_of(bytes.cbegin(), bytes.cend(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+// An item of an ASCII name, whose every byte is its character: the parts are made straight from
+// the bytes, with no decoded whole name in between. extension makes the extension from its bytes.
+template <typename MakeExtension>
+FileItem AsciiItem(const QByteArray &diskName, MakeExtension extension)
+{
+    FileItem item;
+    const qsizetype dot = diskName.lastIndexOf('.');
+    const QByteArrayView name(diskName);
+    item.caption = QString::fromLatin1(dot < 0 ? name : name.first(dot));
+    if (dot >= 0)
+        item.extension = extension(name.sliced(dot + 1));
+    item.diskName = diskName;
+    return item;
+}
+
+} // namespace
+
+FileItem FileItemMaker::Make(const QByteArray &diskName)
+{
+    if (!IsAscii(diskName))
+        return MakeFileItem(diskName);
+    return AsciiItem(diskName, [this](QByteArrayView bytes) {
+        QString &kept = recent_[qHash(bytes, 0) % recent_.size()];
+        if (kept.isNull() || QLatin1StringView(bytes) != kept)
+            kept = QString::fromLatin1(bytes);
+        return kept;
+    });
+}
+
 FileItem MakeFileItem(const QByteArray &diskName)
 {
+    if (IsAscii(diskName))
+        return AsciiItem(diskName, [](QByteArrayView bytes) { return QString::fromLatin1(bytes); });
     FileItem item;
     QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString name = decoder.decode(diskName);

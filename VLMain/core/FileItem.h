@@ -4,6 +4,8 @@
 #include <QString>
 #include <QTypeInfo>
 
+#include <array>
+
 namespace vl {
 
 // The state of a file item; the list shows it as its text.
@@ -45,5 +47,18 @@ namespace vl {
 
 // A file item as a scan creates it from a name on disk.
 FileItem MakeFileItem(const QByteArray &diskName);
+
+// Makes the items of one listing: the same items as MakeFileItem, but those with the same
+// extension («JPG») share one copy of it, so that a large folder holds a few extensions instead
+// of one string per file.
+class FileItemMaker
+{
+public:
+    FileItem Make(const QByteArray &diskName);
+
+private:
+    // The extensions met lately, each in the slot that its bytes choose.
+    std::array<QString, 16> recent_;
+};
 
 } // namespace vl

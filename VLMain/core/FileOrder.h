@@ -47,6 +47,8 @@ public:
     // Negative when a goes first, positive when b does, 0 when they are equal in this order.
     int Compare(const SortKey &a, const SortKey &b) const;
     int Compare(const FileItem &a, const FileItem &b) const { return Compare(KeyOf(a), KeyOf(b)); }
+    // Whether the texts go in ascending order; the group that goes first does so either way.
+    bool Ascending() const { return ascending_; }
 
 private:
     SortMode mode_;

@@ -50,9 +50,10 @@ bool FolderScanner::ListOnce(const QString &folder)
     // Items reach the list in batches, each when the window's messages are due, so that the
     // list shows every item listed so far whenever the window repaints.
     QList<FileItem> batch;
+    FileItemMaker maker;
     while (result == 0) {
         if (entry.name != "." && IsPlainFile(entry.attributes)) {
-            batch.append(MakeFileItem(entry.name));
+            batch.append(maker.Make(entry.name));
             if (hooks_.MessagesDue()) {
                 model_.Append(std::exchange(batch, {}));
                 hooks_.ProcessMessages();

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 namespace vl {
@@ -24,22 +25,32 @@ constexpr int kCompoundUse = 50;
 // A run of two words shorter than this is as likely one word of its own («Subgraph»).
 constexpr std::size_t kShortCompound = 9;
 
+// Calls f with each code point of text; a lone surrogate stands for itself, as it has no case.
+template <typename F> void ForEachChar(QStringView text, F f)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            ++i;
+        }
+        f(c);
+    }
+}
+
 bool HasLowerChar(QStringView text)
 {
-    for (const char32_t c : text.toUcs4())
-        if (c != UpperChar(c) && c == LowerChar(c))
-            return true;
-    return false;
+    bool lower = false;
+    ForEachChar(text,
+                [&](char32_t c) { lower = lower || (c != UpperChar(c) && c == LowerChar(c)); });
+    return lower;
 }
 
 bool IsLetters(QStringView text)
 {
-    if (text.isEmpty())
-        return false;
-    for (const char32_t c : text.toUcs4())
-        if (!IsCasedChar(c))
-            return false;
-    return true;
+    bool letters = !text.isEmpty();
+    ForEachChar(text, [&](char32_t c) { letters = letters && IsCasedChar(c); });
+    return letters;
 }
 
 // Both an upper-case and a lower-case letter: the writer chose the case already.
@@ -47,11 +58,38 @@ bool IsMixedCase(QStringView run)
 {
     bool upper = false;
     bool lower = false;
-    for (const char32_t c : run.toUcs4()) {
+    ForEachChar(run, [&](char32_t c) {
+        if (c < 0x80) {
+            upper = upper || (c >= 'A' && c <= 'Z');
+            lower = lower || (c >= 'a' && c <= 'z');
+            return;
+        }
         upper = upper || (c != LowerChar(c) && c == UpperChar(c));
         lower = lower || (c != UpperChar(c) && c == LowerChar(c));
-    }
+    });
     return upper && lower;
+}
+
+// Whether the two texts have the same upper-case form. ASCII, nearly every name, is compared in
+// place; from the first other character on, the forms themselves are compared.
+bool SameUpperCase(QStringView a, QStringView b)
+{
+    qsizetype i = 0;
+    for (; i < a.size() && i < b.size(); ++i) {
+        const char16_t ca = a.at(i).unicode();
+        const char16_t cb = b.at(i).unicode();
+        if (ca >= 0x80 || cb >= 0x80)
+            break;
+        if (ca == cb)
+            continue;
+        // Two ASCII characters differ only in case when they are one letter.
+        const char16_t lower = ca | 0x20;
+        if (lower != (cb | 0x20) || lower < 'a' || lower > 'z')
+            return false;
+    }
+    if (i == a.size() && i == b.size())
+        return true;
+    return UpperCase(a.sliced(i)) == UpperCase(b.sliced(i));
 }
 
 // The positions within text at which a character begins, and its end.
@@ -101,7 +139,9 @@ std::optional<QString> SpellRun(QStringView run, const SuggestionWords &words)
                 continue;
             if (end - begin <= kShortWord && !(begin == 0 && end == n && end - begin == kShortWord))
                 continue;
-            const SuggestionWords::Word *word = words.Find(upper.mid(bounds[begin], length));
+            // A view of the upper-case form, not a copy: the innermost loop allocates nothing.
+            const SuggestionWords::Word *word
+                = words.Find(QString::fromRawData(upper.constData() + bounds[begin], length));
             if (!word)
                 continue;
             const int count = best[begin].count + 1;
@@ -136,27 +176,84 @@ RunSpellings::RunSpellings(QByteArray lines) : lines_(std::move(lines)) { }
 
 namespace {
 
+// The code point that the UTF-8 at text[i] begins and its length in bytes; a length of 0 where
+// the bytes are not well-formed UTF-8.
+std::pair<char32_t, int> DecodeUtf8(QByteArrayView text, qsizetype i)
+{
+    const auto byte = [&](qsizetype at) { return static_cast<unsigned char>(text.at(at)); };
+    const unsigned char lead = byte(i);
+    const int length = lead >= 0xf0 ? 4 : (lead >= 0xe0 ? 3 : (lead >= 0xc0 ? 2 : 0));
+    if (length == 0 || lead > 0xf4 || i + length > text.size())
+        return {0, 0};
+    char32_t c = lead & (0x7f >> length);
+    for (int k = 1; k < length; ++k) {
+        if ((byte(i + k) & 0xc0) != 0x80)
+            return {0, 0};
+        c = (c << 6) | (byte(i + k) & 0x3f);
+    }
+    constexpr char32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (c < kLeast[length] || c > 0x10ffff || (c >= 0xd800 && c <= 0xdfff))
+        return {0, 0};
+    return {c, length};
+}
+
+// The UTF-8 of a code point into out; its length in bytes.
+int EncodeUtf8(char32_t c, unsigned char out[4])
+{
+    if (c < 0x80) {
+        out[0] = static_cast<unsigned char>(c);
+        return 1;
+    }
+    if (c < 0x800) {
+        out[0] = static_cast<unsigned char>(0xc0 | (c >> 6));
+        out[1] = static_cast<unsigned char>(0x80 | (c & 0x3f));
+        return 2;
+    }
+    if (c < 0x10000) {
+        out[0] = static_cast<unsigned char>(0xe0 | (c >> 12));
+        out[1] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3f));
+        out[2] = static_cast<unsigned char>(0x80 | (c & 0x3f));
+        return 3;
+    }
+    out[0] = static_cast<unsigned char>(0xf0 | (c >> 18));
+    out[1] = static_cast<unsigned char>(0x80 | ((c >> 12) & 0x3f));
+    out[2] = static_cast<unsigned char>(0x80 | ((c >> 6) & 0x3f));
+    out[3] = static_cast<unsigned char>(0x80 | (c & 0x3f));
+    return 4;
+}
+
 // Compares the upper-case form of a line's spelling (after its mark) with key, in UTF-8 byte
-// order. Most lines are ASCII and are compared as they stand; others are decoded first.
+// order. The form is made a character at a time as the comparison reaches it, so a probe builds
+// nothing; a line that is not well-formed UTF-8 is decoded as a whole, as the build would read it.
 int CompareLine(QByteArrayView line, QByteArrayView key)
 {
     const QByteArrayView spelling = line.sliced(1);
-    if (std::all_of(spelling.begin(), spelling.end(),
-                    [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
-        const qsizetype common = std::min(spelling.size(), key.size());
-        for (qsizetype i = 0; i < common; ++i) {
-            char c = spelling.at(i);
-            if (c >= 'a' && c <= 'z')
-                c = static_cast<char>(c - 'a' + 'A');
-            const auto a = static_cast<unsigned char>(c);
-            const auto b = static_cast<unsigned char>(key.at(i));
-            if (a != b)
-                return a < b ? -1 : 1;
+    qsizetype k = 0; // bytes of key compared
+    for (qsizetype i = 0; i < spelling.size();) {
+        unsigned char upper[4];
+        int length = 1;
+        if (const auto c = static_cast<unsigned char>(spelling.at(i)); c < 0x80) {
+            upper[0] = c >= 'a' && c <= 'z' ? static_cast<unsigned char>(c - 'a' + 'A') : c;
+            ++i;
+        } else {
+            const auto [code, bytes] = DecodeUtf8(spelling, i);
+            if (bytes == 0) {
+                const int order
+                    = QByteArrayView(UpperCase(QString::fromUtf8(spelling)).toUtf8()).compare(key);
+                return order < 0 ? -1 : (order > 0 ? 1 : 0);
+            }
+            length = EncodeUtf8(UpperChar(code), upper);
+            i += bytes;
         }
-        return spelling.size() == key.size() ? 0 : (spelling.size() < key.size() ? -1 : 1);
+        for (int u = 0; u < length; ++u, ++k) {
+            if (k == key.size())
+                return 1;
+            const auto b = static_cast<unsigned char>(key.at(k));
+            if (upper[u] != b)
+                return upper[u] < b ? -1 : 1;
+        }
     }
-    const int order = QByteArrayView(UpperCase(QString::fromUtf8(spelling)).toUtf8()).compare(key);
-    return order < 0 ? -1 : (order > 0 ? 1 : 0);
+    return k == key.size() ? 0 : -1;
 }
 
 } // namespace
@@ -254,7 +351,10 @@ const SuggestionWords::Word *SuggestionWords::Find(const QString &key) const
     return it == words_.cend() ? nullptr : &it.value();
 }
 
-QString SuggestSpelling(QStringView core, const SuggestionWords &words)
+namespace {
+
+// SuggestSpelling, with the spellings of single runs taken from runs and kept there when known.
+QString SpellCore(QStringView core, const SuggestionWords &words, SpelledRuns *runs)
 {
     // Runs of letters between the characters without case; those stay as they are.
     QString result;
@@ -265,6 +365,9 @@ QString SuggestSpelling(QStringView core, const SuggestionWords &words)
             const char32_t c = core.at(at).isHighSurrogate() && at + 1 < core.size()
                                    ? QChar::surrogateToUcs4(core.at(at), core.at(at + 1))
                                    : core.at(at).unicode();
+            // The ASCII characters with case are its letters.
+            if (c < 0x80)
+                return (c | 0x20) >= 'a' && (c | 0x20) <= 'z';
             return IsCasedChar(c);
         };
         const auto step = [&](qsizetype at) {
@@ -279,19 +382,47 @@ QString SuggestSpelling(QStringView core, const SuggestionWords &words)
         // writer mixed the cases already («MyTOOL»).
         if (!letters || CharCount(piece) < kShortWord || IsMixedCase(piece)) {
             result += piece;
-        } else {
-            const std::optional<QString> spelled = SpellRun(piece, words);
-            if (!spelled)
+        } else if (const std::optional<QString> *known = runs ? runs->Find(piece) : nullptr) {
+            if (!*known)
                 return {};
-            result += *spelled;
+            result += **known;
+        } else {
+            std::optional<QString> spelled = SpellRun(piece, words);
+            const bool none = !spelled;
+            if (!none)
+                result += *spelled;
+            if (runs)
+                runs->Add(piece, std::move(spelled));
+            if (none)
+                return {};
         }
         i = end;
     }
     // A suggestion changes letter case and nothing else, and only one that changes it is worth
     // offering.
-    if (result == core || UpperCase(result) != UpperCase(core))
+    if (result == core || !SameUpperCase(result, core))
         return {};
     return result;
+}
+
+} // namespace
+
+QString SuggestSpelling(QStringView core, const SuggestionWords &words)
+{
+    return SpellCore(core, words, nullptr);
+}
+
+const std::optional<QString> *SpelledRuns::Find(QStringView run) const
+{
+    const auto it = runs_.find(run);
+    return it == runs_.end() ? nullptr : &it->second;
+}
+
+void SpelledRuns::Add(QStringView run, std::optional<QString> spelling)
+{
+    if (runs_.size() >= kLimit)
+        runs_.clear();
+    runs_.emplace(run.toString(), std::move(spelling));
 }
 
 SpellingSuggester::SpellingSuggester(const TDictionaries &dictionaries) :
@@ -324,13 +455,16 @@ const SuggestionWords &SpellingSuggester::Words()
     if (userRows.size() != userRowsTaken_) {
         words_->AddUserRows(userRows);
         userRowsTaken_ = userRows.size();
+        // A new row can change the spelling of any run.
+        runs_.Clear();
     }
     return *words_;
 }
 
 QString SpellingSuggester::Suggest(QStringView core)
 {
-    return SuggestSpelling(core, Words());
+    const SuggestionWords &words = Words();
+    return SpellCore(core, words, &runs_);
 }
 
 QString SpellingSuggester::CaptionFor(const FileItem &item)

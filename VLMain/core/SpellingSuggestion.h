@@ -19,6 +19,7 @@
 #include <QStringView>
 
 #include <optional>
+#include <unordered_map>
 
 namespace vl {
 
@@ -92,6 +93,33 @@ private:
 // words fill, or a result that would be the core itself).
 QString SuggestSpelling(QStringView core, const SuggestionWords &words);
 
+// The spellings of single runs of letters worked out so far, each as SuggestSpelling spells it
+// inside any core: nothing where no words fill the run. Folders repeat their words («report»,
+// «final»), and a run is spelled alike wherever it stands, so each is worked out once. Bounded:
+// when full it starts afresh.
+class SpelledRuns
+{
+public:
+    static constexpr std::size_t kLimit = 4096;
+
+    // The run's spelling when it is known: an empty optional inside when no words fill it.
+    const std::optional<QString> *Find(QStringView run) const;
+    void Add(QStringView run, std::optional<QString> spelling);
+    void Clear() { runs_.clear(); }
+    std::size_t size() const { return runs_.size(); }
+
+private:
+    struct Hash {
+        using is_transparent = void;
+        std::size_t operator()(QStringView text) const noexcept { return qHash(text); }
+    };
+    struct Equal {
+        using is_transparent = void;
+        bool operator()(QStringView a, QStringView b) const noexcept { return a == b; }
+    };
+    std::unordered_map<QString, std::optional<QString>, Hash, Equal> runs_;
+};
+
 // Suggestions for the items of one list, against the dictionaries as they are when asked. The
 // words are gathered at the first question, not before, so a pass that asks nothing pays nothing;
 // names the user adds later take part from the next question on.
@@ -115,6 +143,8 @@ private:
     const TDictionaries &dictionaries_;
     std::optional<SuggestionWords> words_;
     qsizetype userRowsTaken_ = -1;
+    // Spelled against words_ as it is: dropped whenever the user's rows go in.
+    SpelledRuns runs_;
 };
 
 } // namespace vl

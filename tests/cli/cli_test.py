@@ -326,6 +326,30 @@ class Suggestions(CliTestCase):
                          {"printpreview.TXT": "PrintPreview.txt", "setupwizard_2.doc": "SetupWizard_2.doc",
                           "qzxvkwj.txt": None, "readme.txt": None})
 
+    def test_lines_in_english_with_names_that_need_escapes(self):
+        """The names go where the translation puts them, escaped and in UTF-8, in every folder."""
+        folder = self.folder(files=["printpreview.TXT", "qzxvkwj.txt", "qzx\x1bvkwj.txt",
+                                    "back\\slash.TXT", "ключqzx.TXT"])
+        os.makedirs(os.path.join(folder, "sub"))
+        write(os.path.join(folder, "sub", "setupwizard_2.doc"))
+        self.env["LC_ALL"] = "en_US.UTF-8"
+        status, out, err = self.run_cli("-r", folder)
+        self.assertEqual((status, err), (0, ""))
+        top = os.path.realpath(folder)
+        self.assertEqual(out.splitlines(), [
+            top + "/",
+            "  back\\\\slash.TXT → back\\\\slash.txt",
+            "  not recognised: back\\\\slash.TXT (suggested: Back\\\\Slash.txt)",
+            "  printpreview.TXT → printpreview.txt",
+            "  not recognised: printpreview.TXT (suggested: PrintPreview.txt)",
+            "  not recognised: qzx\\x1bvkwj.txt",
+            "  not recognised: qzxvkwj.txt",
+            "  ключqzx.TXT → ключqzx.txt",
+            "  not recognised: ключqzx.TXT",
+            top + "/sub/",
+            "  not recognised: setupwizard_2.doc (suggested: SetupWizard_2.doc)",
+            "Total: folders: 2, files: 6, to be renamed: 3, not recognised: 6."])
+
     def test_suggest_renames_by_the_suggestions_for_this_run_only(self):
         folder = self.folder(files=self.FILES)
         before = snapshot(folder)

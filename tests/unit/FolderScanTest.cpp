@@ -166,6 +166,65 @@ TEST(FolderScan, NameThatIsNotUtf8KeepsItsBytes)
     EXPECT_EQ(s.model.at(0).caption, U("caf\xEF\xBF\xBD")); // shown with a replacement character
 }
 
+TEST(MakeFileItem, CutsTheNameAtItsLastDot)
+{
+    // ASCII names take a shorter way than others: both must cut alike.
+    const struct {
+        QByteArray name;
+        const char *caption;
+        const char *extension;
+        bool text;
+    } cases[] = {
+        {"readme.TXT", "readme", "TXT", true},
+        {"noext", "noext", "", true},
+        {".hidden", "", "hidden", true},
+        {"trailing.", "trailing", "", true},
+        {"a.b.c", "a.b", "c", true},
+        {"..", ".", "", true},
+        {"tab\t\x7f.x", "tab\t\x7f", "x", true},
+        {"отчёт.дом.DOC", "отчёт.дом", "DOC", true},
+        {"read.мe", "read", "мe", true},
+        {QByteArray("caf\xE9.t\xE9xt", 9), "caf\xEF\xBF\xBD", "t\xEF\xBF\xBDxt", false},
+    };
+    for (const auto &c : cases) {
+        const FileItem item = MakeFileItem(c.name);
+        EXPECT_EQ(item.caption, U(c.caption)) << c.name.toStdString();
+        EXPECT_EQ(item.extension, U(c.extension)) << c.name.toStdString();
+        EXPECT_EQ(item.extension.isNull(), !c.name.contains('.')) << c.name.toStdString();
+        EXPECT_EQ(item.nameIsText, c.text) << c.name.toStdString();
+        EXPECT_EQ(item.diskName, c.name);
+        EXPECT_EQ(item.state, ItemState::Unprocessed);
+    }
+}
+
+TEST(MakeFileItem, ItemsOfOneListingShareTheirExtensions)
+{
+    // The same items as one at a time, whatever the extensions that came before.
+    const QByteArray names[]
+        = {"a.JPG",     "b.JPG", "c.PDF", "d.jpg",     "e.JPG",
+           "trailing.", "f.",    "noext", "g.INF",     "h.TXT",
+           "i.DOC",     "j.EXE", "k.PDF", "отчёт.PDF", QByteArray("caf\xE9.JPG", 8),
+           "l.a",       "m.b",   "n.c",   "o.d",       "p.e",
+           "q.f",       "r.g",   "s.h",   "t.i",       "u.j",
+           "v.k",       "w.l",   "x.m",   "y.JPG"};
+    FileItemMaker maker;
+    QList<FileItem> made;
+    for (const QByteArray &name : names) {
+        const FileItem alone = MakeFileItem(name);
+        made.append(maker.Make(name));
+        const FileItem &item = made.last();
+        EXPECT_EQ(item.caption, alone.caption) << name.toStdString();
+        EXPECT_EQ(item.extension, alone.extension) << name.toStdString();
+        EXPECT_EQ(item.extension.isNull(), alone.extension.isNull()) << name.toStdString();
+        EXPECT_EQ(item.nameIsText, alone.nameIsText) << name.toStdString();
+        EXPECT_EQ(item.diskName, name);
+    }
+    // «a.JPG» and «b.JPG» hold one copy of «JPG»; a change to one leaves the other as it was.
+    EXPECT_EQ(made.at(0).extension.constData(), made.at(1).extension.constData());
+    made[0].extension = u"png"_qs;
+    EXPECT_EQ(made.at(1).extension, u"JPG"_qs);
+}
+
 TEST(FolderScan, ScanRequestedDuringAScanRestartsWithTheNewFolder)
 {
     TempFolder first;

@@ -181,6 +181,33 @@ TEST(RunSpellings, FindsEveryLineAndNothingBetween)
     EXPECT_FALSE(RunSpellings().Find(u"ABC"));
 }
 
+TEST(RunSpellings, ComparesCharactersWhoseUpperCaseIsAnotherLength)
+{
+    // «ı» (2 bytes) is «I» (1 byte) in upper case, «ſ» is «S», and «𐐨» (4 bytes) is «𐐀»: the
+    // search must order lines by their upper-case forms, not by the bytes they are written in. The
+    // line «\xff» is not UTF-8 at all and reads as a replacement character (U+FFFD).
+    const RunSpellings runs(QByteArrayLiteral("=Abc\n=ıx\n=Maſt\n=Xyz\n=Ёж\n=\xff\n=𐐨a\n=𐐀b"));
+    const struct {
+        const char *key;
+        const char *spelling; // null: not found
+    } cases[] = {
+        {"ABC", "Abc"},   {"IX", "ıx"},
+        {"MAST", "Maſt"}, {"XYZ", "Xyz"},
+        {"ЁЖ", "Ёж"},     {"𐐀A", "𐐨a"},
+        {"𐐀B", "𐐀b"},     {"\xef\xbf\xbd", "\xef\xbf\xbd"},
+        {"ıX", nullptr},  {"MAſT", nullptr},
+        {"IY", nullptr},  {"𐐀", nullptr},
+        {"𐐀AB", nullptr}, {"\xef\xbf\xbe", nullptr},
+    };
+    for (const auto &c : cases) {
+        const auto found = runs.Find(U(c.key));
+        ASSERT_EQ(found.has_value(), c.spelling != nullptr) << c.key;
+        if (found) {
+            EXPECT_EQ(found->spelling, U(c.spelling)) << c.key;
+        }
+    }
+}
+
 TEST(BuiltinRunSpellings, AreInTheOrderTheSearchNeeds)
 {
     // The binary search finds only what stands in order: every line after the one before it.
@@ -260,6 +287,73 @@ TEST(SpellingSuggester, UserWordsTakePartAndLaterAdditionsToo)
     SpellingSuggester other(plain);
     EXPECT_EQ(other.Suggest(u"setupkvorzel"), QString());
     EXPECT_EQ(SuggestSpelling(u"setupkvorzel", SuggestionWords::Builtin()), QString());
+}
+
+TEST(SpellingSuggester, RunsSpelledOnceAreReusedInsideOtherNames)
+{
+    // The suggester keeps the spelling of each run it has worked out; whatever it has kept, and in
+    // whatever order it is asked, each answer is the one worked out afresh.
+    const TDictionaries d = MakeDictionaries({});
+    SpellingSuggester suggester(d);
+    const Case cases[] = {
+        {"printpreview", "PrintPreview"},
+        {"setup_printpreview", "Setup_PrintPreview"}, // the kept run inside a longer core
+        {"printpreview-setup 2", "PrintPreview-Setup 2"},
+        {"PRINTPREVIEW", "PrintPreview"}, // another spelling of the run is a run of its own
+        {"qzxvkwj", ""}, // no words fill it ...
+        {"setup_qzxvkwj", ""}, // ... nor inside another core, where it was kept as none
+        {"printpreview_qzxvkwj", ""},
+        {"MyTOOL_printpreview", "MyTOOL_PrintPreview"},
+        {"print-preview", ""}, // a run in doubt, then the same words in one run
+        {"printpreview", "PrintPreview"},
+    };
+    for (int round = 0; round < 2; ++round) {
+        for (const Case &c : cases) {
+            EXPECT_EQ(suggester.Suggest(U(c.core)), U(c.expected)) << c.core << " round " << round;
+            EXPECT_EQ(suggester.Suggest(U(c.core)), SuggestSpelling(U(c.core), Builtin()))
+                << c.core;
+        }
+    }
+}
+
+TEST(SpellingSuggester, AUserRowChangesRunsSpelledBeforeIt)
+{
+    // «Kvorzeller» is a word of the candidate table's names only: the suggester spells the run by
+    // it and keeps that; the user's row «KVORZELLER», added later, must win the next question,
+    // alone and inside a longer core, and so must a row for a run that no words filled before.
+    TDictionaries d = MakeDictionaries({});
+    SuggestionWords words({u"Back"_qs, u"Trace"_qs}, {1, 1});
+    words.AddCompoundWord(u"Kvorzeller"_qs, 20'000, 0);
+    SpellingSuggester suggester(d, words);
+    EXPECT_EQ(suggester.Suggest(u"kvorzeller"), U("Kvorzeller"));
+    EXPECT_EQ(suggester.Suggest(u"kvorzeller_back"), U("Kvorzeller_Back"));
+    EXPECT_EQ(suggester.Suggest(u"zumvatch_back"), QString());
+    d.names.AddName(u"KVORZELLER"_qs);
+    d.names.AddName(u"ZumVatch"_qs);
+    EXPECT_EQ(suggester.Suggest(u"kvorzeller"), U("KVORZELLER"));
+    EXPECT_EQ(suggester.Suggest(u"kvorzeller_back"), U("KVORZELLER_Back"));
+    EXPECT_EQ(suggester.Suggest(u"zumvatch_back"), U("ZumVatch_Back"));
+}
+
+TEST(SpelledRuns, StaysWithinItsBoundAndStartsAfresh)
+{
+    SpelledRuns runs;
+    runs.Add(u"first", U("First"));
+    runs.Add(u"none", std::nullopt);
+    ASSERT_NE(runs.Find(u"first"), nullptr);
+    EXPECT_EQ(*runs.Find(u"first"), std::optional<QString>(U("First")));
+    ASSERT_NE(runs.Find(u"none"), nullptr);
+    EXPECT_FALSE(runs.Find(u"none")->has_value());
+    EXPECT_EQ(runs.Find(u"First"), nullptr); // runs are kept as written
+    for (std::size_t i = runs.size(); i < SpelledRuns::kLimit; ++i)
+        runs.Add(QString::number(i), std::nullopt);
+    EXPECT_EQ(runs.size(), SpelledRuns::kLimit);
+    EXPECT_NE(runs.Find(u"first"), nullptr);
+    runs.Add(u"last", U("Last"));
+    EXPECT_LE(runs.size(), SpelledRuns::kLimit);
+    EXPECT_EQ(runs.Find(u"first"), nullptr);
+    ASSERT_NE(runs.Find(u"last"), nullptr);
+    EXPECT_EQ(*runs.Find(u"last"), std::optional<QString>(U("Last")));
 }
 
 TEST(SpellingSuggester, CaptionsOnlyForNamesThatTheDictionariesLack)
