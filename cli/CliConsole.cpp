@@ -2,6 +2,8 @@
 
 #include "platform/core/Terminal.h"
 
+#include <QStringEncoder>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -74,31 +76,12 @@ QString Printable(QStringView text)
 
 OutLine &OutLine::Text(QStringView text)
 {
-    // UTF-8 written in place. Text with surrogates (a character beyond the first plane, or a lone
-    // half that no well-formed text holds) is left to Qt, so that it comes out as in the rest of
-    // the output.
-    if (std::any_of(text.begin(), text.end(), [](QChar c) { return c.isSurrogate(); })) {
-        const QByteArray utf8 = text.toUtf8();
-        bytes_.append(utf8.constData(), static_cast<std::size_t>(utf8.size()));
-        return *this;
-    }
+    // UTF-8 written in place, as QString::toUtf8 would give it.
+    QStringEncoder encoder(QStringEncoder::Utf8, QStringEncoder::Flag::Stateless);
     const std::size_t start = bytes_.size();
-    bytes_.resize(start + 3 * static_cast<std::size_t>(text.size()));
-    char *out = bytes_.data() + start;
-    for (const QChar qc : text) {
-        const char16_t c = qc.unicode();
-        if (c < 0x80) {
-            *out++ = static_cast<char>(c);
-        } else if (c < 0x800) {
-            *out++ = static_cast<char>(0xc0 | (c >> 6));
-            *out++ = static_cast<char>(0x80 | (c & 0x3f));
-        } else {
-            *out++ = static_cast<char>(0xe0 | (c >> 12));
-            *out++ = static_cast<char>(0x80 | ((c >> 6) & 0x3f));
-            *out++ = static_cast<char>(0x80 | (c & 0x3f));
-        }
-    }
-    bytes_.resize(static_cast<std::size_t>(out - bytes_.data()));
+    bytes_.resize(start + static_cast<std::size_t>(encoder.requiredSpace(text.size())));
+    const char *end = encoder.appendToBuffer(bytes_.data() + start, text);
+    bytes_.resize(static_cast<std::size_t>(end - bytes_.data()));
     return *this;
 }
 

@@ -208,12 +208,18 @@ QByteArray JournalHeaderText(const QByteArray &folder, const QList<JournalEntry>
     return text;
 }
 
+void AppendJournalRecord(QByteArray &out, int index, StepState state)
+{
+    char line[16] = {static_cast<char>(state), ' '};
+    char *const end = std::to_chars(line + 2, line + sizeof line - 1, index).ptr;
+    *end = '\n';
+    out.append(line, end + 1 - line);
+}
+
 QByteArray JournalRecordText(int index, StepState state)
 {
-    QByteArray out(1, static_cast<char>(state));
-    out += ' ';
-    out += QByteArray::number(index);
-    out += '\n';
+    QByteArray out;
+    AppendJournalRecord(out, index, state);
     return out;
 }
 

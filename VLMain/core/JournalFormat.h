@@ -64,6 +64,8 @@ inline constexpr char kTwoStepsRecord[] = "S\n";
 // The record that the user has been told that the journal's folder is not there.
 inline constexpr char kMissingToldRecord[] = "M\n";
 QByteArray JournalRecordText(int index, StepState state);
+// The same appended to out, with no text of its own: a pass writes one record per file.
+void AppendJournalRecord(QByteArray &out, int index, StepState state);
 std::optional<JournalContents> ParseJournal(const QByteArray &bytes);
 
 // The folder with a "/" at its end.

@@ -27,7 +27,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 
 namespace vl {
 
@@ -40,20 +39,6 @@ qint64 MonotonicNs()
     ::clock_gettime(CLOCK_MONOTONIC_COARSE, &ts);
     return qint64(ts.tv_sec) * 1000000000 + ts.tv_nsec;
 }
-
-// Appends the text of JournalRecordText(index, state) without making a text of its own: a pass
-// writes one record per file.
-void AppendRecord(QByteArray &out, int index, StepState state)
-{
-    char line[16] = {static_cast<char>(state), ' '};
-    char *const end = std::to_chars(line + 2, line + sizeof line - 1, index).ptr;
-    *end = '\n';
-    out.append(line, end + 1 - line);
-}
-
-} // namespace
-
-namespace {
 
 constexpr QStringView kSequencePrefix = u"pass-n";
 
@@ -230,7 +215,7 @@ void RenameJournal::Record(int index, StepState state)
     // A file left under its temporary name keeps the journal too: it tells what the name was for.
     if (state == StepState::Renamed || state == StepState::LeftAtTemp)
         ++changed_;
-    AppendRecord(pending_, index, state);
+    AppendJournalRecord(pending_, index, state);
     const qint64 now = MonotonicNs();
     if (syncIntervalNs_ == 0 || now - lastSyncNs_ >= syncIntervalNs_)
         Sync();

@@ -84,34 +84,11 @@ ItemPlan ClassifyItem(const FileItem &item, const TDictionaries &dictionaries, S
     return plan;
 }
 
-namespace {
-
-// Whether a rename between two ASCII names changes letter case alone, and both are safe file
-// names; false where it does not, or where either holds another character. Most names are ASCII:
-// these need no decoding.
-bool IsAsciiCaseOnlyRename(QByteArrayView oldName, QStringView newName)
-{
-    if (oldName.size() != newName.size() || oldName.isEmpty() || oldName == "." || oldName == "..")
-        return false;
-    const auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? c - 0x20 : c; };
-    for (qsizetype i = 0; i < oldName.size(); ++i) {
-        const auto o = static_cast<char16_t>(static_cast<uchar>(oldName[i]));
-        const char16_t n = newName[i].unicode();
-        if (o >= 0x80 || n >= 0x80 || o == u'/' || o == 0 || upper(o) != upper(n))
-            return false;
-    }
-    return true;
-}
-
-} // namespace
-
 QString RefusalReason(const FileItem &item, const QString &newName)
 {
     if (!item.nameIsText)
         return QCoreApplication::translate("RenamePass", "имя файла записано не в кодировке UTF-8");
-    if (IsAsciiCaseOnlyRename(item.diskName, newName))
-        return {};
-    return CaseOnlyRefusal(QString::fromUtf8(item.diskName), newName);
+    return CaseOnlyRefusal(item.diskName, newName);
 }
 
 namespace {
@@ -195,12 +172,13 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
         // names. A one-step pass uses no temporary name, and recovery of its journal goes by the
         // old and new names alone, so it saves the look at every file. (Should it switch to two
         // steps, the files after the switch are settled by their names, as in older journals.)
-        for (qsizetype i = 0; !oneStep && i < journalPlan.size(); ++i) {
-            JournalEntry &e = journalPlan[i];
-            FileIdentity identity;
-            if (fs.IdentifyFile(folderBytes, e.oldName, identity) == 0) {
-                e.device = identity.device;
-                e.inode = identity.inode;
+        if (!oneStep) {
+            for (JournalEntry &e : journalPlan) {
+                FileIdentity identity;
+                if (fs.IdentifyFile(folderBytes, e.oldName, identity) == 0) {
+                    e.device = identity.device;
+                    e.inode = identity.inode;
+                }
             }
         }
         journal

@@ -20,11 +20,6 @@ bool EndsInTmp(QByteArrayView name)
     return name.size() >= 4 && qstrnicmp(name.constData() + name.size() - 4, ".tmp", 4) == 0;
 }
 
-QString CaseKey(const QByteArray &name)
-{
-    return UpperCase(QString::fromUtf8(name));
-}
-
 } // namespace
 
 QString Quoted(const QString &name)
@@ -52,13 +47,13 @@ QByteArray SpareTemporaryName(const QByteArray &diskName, int number)
 
 namespace {
 
-// CaseKey in UTF-8: equal exactly where CaseKey is (the encoding loses nothing), and for a name of
-// ASCII bytes, the usual case, made without decoding it.
+// The upper-case form of a name, in UTF-8: two names equal but for letter case have the same
+// one. A name of ASCII bytes, the usual case, is made without decoding it.
 QByteArray CaseKeyBytes(QByteArrayView name)
 {
     if (std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; }))
         return name.toByteArray().toUpper();
-    return CaseKey(name.toByteArray()).toUtf8();
+    return UpperCase(QString::fromUtf8(name)).toUtf8();
 }
 
 // The temporary names taken so far, by their case keys. A folder of 100,000 files would need
@@ -181,15 +176,26 @@ bool IsTemporaryNameOf(const QByteArray &tempName, const QByteArray &diskName)
 
 namespace {
 
+char16_t UnitAt(QStringView text, qsizetype i)
+{
+    return text.at(i).unicode();
+}
+
+char16_t UnitAt(QByteArrayView bytes, qsizetype i)
+{
+    return static_cast<uchar>(bytes.at(i));
+}
+
 // Whether two texts of ASCII characters only differ in letter case alone, if at all; nullopt when
-// either holds another character. For ASCII the case forms are those of A to Z alone.
-std::optional<bool> AsciiCaseTwins(const QString &a, const QString &b)
+// either holds another character. For ASCII the case forms are those of A to Z alone. a may be
+// the bytes of a name on disk: in ASCII each byte is its character.
+template <typename Text> std::optional<bool> AsciiCaseTwins(Text a, QStringView b)
 {
     if (a.size() != b.size())
         return std::nullopt;
     bool same = true;
     for (qsizetype i = 0; i < a.size(); ++i) {
-        const char16_t x = a.at(i).unicode(), y = b.at(i).unicode();
+        const char16_t x = UnitAt(a, i), y = UnitAt(b, i);
         if (x >= 0x80 || y >= 0x80)
             return std::nullopt;
         const auto upper = [](char16_t c) { return c >= u'a' && c <= u'z' ? c - 0x20 : c; };
@@ -200,9 +206,19 @@ std::optional<bool> AsciiCaseTwins(const QString &a, const QString &b)
 
 } // namespace
 
+QString CaseOnlyRefusal(const QByteArray &oldName, const QString &newName)
+{
+    // Most names are ASCII: two ASCII twins are safe names exactly where the old one is, as "/",
+    // NUL and "." have no case; they need no decoding.
+    if (AsciiCaseTwins(QByteArrayView(oldName), newName).value_or(false) && !oldName.isEmpty()
+        && oldName != "." && oldName != ".." && !oldName.contains('/') && !oldName.contains('\0'))
+        return {};
+    return CaseOnlyRefusal(QString::fromUtf8(oldName), newName);
+}
+
 QString CaseOnlyRefusal(const QString &oldName, const QString &newName)
 {
-    const std::optional<bool> twins = AsciiCaseTwins(oldName, newName);
+    const std::optional<bool> twins = AsciiCaseTwins(QStringView(oldName), newName);
     if (newName.isEmpty() || newName == u"." || newName == u".." || newName.contains(u'/')
         || newName.contains(QChar(0)) || oldName.isEmpty() || oldName == u"." || oldName == u".."
         || oldName.contains(u'/') || oldName.contains(QChar(0))
@@ -316,6 +332,38 @@ RenameResult RenameInTwoSteps(FileSystem &fs, const QByteArray &folder, const QB
     return result;
 }
 
+namespace {
+
+// Whose is a new spelling, as the names of the folder tell it, for where the inodes cannot: some
+// file systems (FUSE ones among them) number each spelling of a name apart, so the inodes differ
+// even for the file itself. newName under exactly that spelling is another file, and so is any
+// other name equal to it ignoring case; where only oldName is, the folder folds case.
+enum class SpellingOwner { Itself, FileOfThatName, FileOfAnotherCase, Unknown };
+
+SpellingOwner OwnerByNames(FileSystem &fs, const QByteArray &folder, const QByteArray &oldName,
+                           const QByteArray &newName)
+{
+    const QByteArray key = CaseKeyBytes(newName);
+    bool exact = false, otherCase = false, oldThere = false;
+    const int error = fs.ForEachName(folder, [&](QByteArrayView name) {
+        if (name == newName)
+            exact = true;
+        else if (name == oldName)
+            oldThere = true;
+        else if (!exact && !otherCase)
+            otherCase = CaseKeyBytes(name) == key;
+    });
+    if (error != 0)
+        return SpellingOwner::Unknown;
+    if (exact)
+        return SpellingOwner::FileOfThatName;
+    if (otherCase)
+        return SpellingOwner::FileOfAnotherCase;
+    return oldThere ? SpellingOwner::Itself : SpellingOwner::Unknown;
+}
+
+} // namespace
+
 bool TellsCaseApart(FileSystem &fs, const QByteArray &folder, const QList<JournalEntry> &plan)
 {
     constexpr int kTried = 3;
@@ -325,11 +373,10 @@ bool TellsCaseApart(FileSystem &fs, const QByteArray &folder, const QList<Journa
         if (error == 0 && same)
             return false;
         if (error == 0) {
-            // Another inode: a file of its own under the new name, or the file itself where a
-            // file system numbers each spelling apart (some FUSE ones). Only where the folder
-            // holds no entry of exactly the new spelling did the look fold its case.
-            QList<QByteArray> names;
-            return fs.ListNames(folder, names) == 0 && names.contains(plan.at(i).newName);
+            // Another inode: a file of its own under the new name, or the file itself. Only where
+            // the folder holds no entry of exactly the new spelling did the look fold its case.
+            return OwnerByNames(fs, folder, plan.at(i).oldName, plan.at(i).newName)
+                   == SpellingOwner::FileOfThatName;
         }
         // Absent under its new spelling, so not folded onto the old one (or the file is gone, and
         // the next one tells).
@@ -355,26 +402,17 @@ bool FolderRenamer::TakenByItself(const QByteArray &oldName, const QByteArray &n
         return true;
     if (inodesTell_)
         return false;
-    // Some file systems (FUSE ones among them) number each spelling of a name apart, so the
-    // inodes differ even for the file itself. The names decide: newName under exactly that
-    // spelling is another file, and so is any other name equal to it ignoring case; where only
-    // oldName is, the folder folds case.
-    QList<QByteArray> names;
-    if (fs_.ListNames(folder_, names) != 0)
+    switch (OwnerByNames(fs_, folder_, oldName, newName)) {
+    case SpellingOwner::Itself:
+        return true;
+    case SpellingOwner::FileOfThatName:
+        inodesTell_ = true; // a real clash, told apart by the inodes: trusted from now on
         return false;
-    const QString key = CaseKey(newName);
-    bool oldThere = false;
-    for (const QByteArray &name : names) {
-        if (name == newName) {
-            inodesTell_ = true; // a real clash, told apart by the inodes: trusted from now on
-            return false;
-        }
-        if (name == oldName)
-            oldThere = true;
-        else if (CaseKey(name) == key)
-            return false;
+    case SpellingOwner::FileOfAnotherCase:
+    case SpellingOwner::Unknown:
+        break;
     }
-    return oldThere;
+    return false;
 }
 
 RenameResult FolderRenamer::Rename(const QByteArray &oldName, const QByteArray &tempName,

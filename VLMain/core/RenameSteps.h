@@ -59,6 +59,8 @@ bool IsTemporaryNameOf(const QByteArray &tempName, const QByteArray &diskName);
 // file name (not empty, ".", "..", without "/" or NUL) that differs from oldName only in letter
 // case. The rename pass asks this of every rename it plans.
 QString CaseOnlyRefusal(const QString &oldName, const QString &newName);
+// The same for a name as listed, in UTF-8.
+QString CaseOnlyRefusal(const QByteArray &oldName, const QString &newName);
 
 // Why a planned rename read from a journal may not be carried out: empty when it passes the test
 // of a planned rename (both names UTF-8, CaseOnlyRefusal) and its temporary name is one that a

@@ -48,19 +48,27 @@ void AppendChar(QString &out, char32_t c)
 
 // Maps every character. ASCII text, nearly every file name, is mapped in place in one pass; other
 // text character by character, since a mapped character may take another number of UTF-16 units.
-template <char32_t (*Map)(char32_t)> QString MapText(QStringView text)
+// The result goes into out, whose room is used again where it is its own.
+template <char32_t (*Map)(char32_t)> void MapTextInto(QString &out, QStringView text)
 {
     if (std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
-        QString out(text.size(), Qt::Uninitialized);
+        out.resize(text.size());
         QChar *o = out.data();
         for (const QChar c : text)
             *o++ = QChar(static_cast<char16_t>(Map(c.unicode())));
-        return out;
+        return;
     }
-    QString out;
-    out.reserve(text.size());
+    QString mapped;
+    mapped.reserve(text.size());
     for (qsizetype i = 0; i < text.size();)
-        AppendChar(out, Map(NextChar(text, i)));
+        AppendChar(mapped, Map(NextChar(text, i)));
+    out = std::move(mapped);
+}
+
+template <char32_t (*Map)(char32_t)> QString MapText(QStringView text)
+{
+    QString out;
+    MapTextInto<Map>(out, text);
     return out;
 }
 
@@ -139,14 +147,7 @@ QString LowerCase(QStringView text)
 
 void UpperCaseInto(QString &out, QStringView text)
 {
-    if (!std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; })) {
-        out = UpperCase(text);
-        return;
-    }
-    out.resize(text.size());
-    QChar *o = out.data();
-    for (const QChar c : text)
-        *o++ = QChar(static_cast<char16_t>(UpperChar(c.unicode())));
+    MapTextInto<UpperChar>(out, text);
 }
 
 bool IsCasedChar(char32_t c)
