@@ -123,11 +123,41 @@ class App:
         self.proc = subprocess.Popen([exe, folder], env=env, stdout=self.log, stderr=self.log)
         self.wid = None
 
-    def wait_window(self, timeout=30):
+    def wait_window(self, timeout=60):
+        # A first start on a busy machine has been seen to take over 30 s; a window that does not
+        # come is reported with what the screen and the process were doing.
         started = time.monotonic()
-        self.wid = wait_for("the main window", lambda: self._main_window(), timeout)[0]
+        try:
+            self.wid = wait_for("the main window", lambda: self._main_window(), timeout)[0]
+        except Failure as e:
+            raise Failure("%s\n%s" % (e, self.diagnosis()))
         wait_for("the main window to take the focus", lambda: self.display.xdotool("getactivewindow") == self.wid)
-        return time.monotonic() - started
+        seconds = time.monotonic() - started
+        if seconds > 10:
+            print("e2e: the main window took %.1f s to show" % seconds, flush=True)
+        return seconds
+
+    def diagnosis(self):
+        lines = []
+        for wid in self.display.xdotool("search", "--name", "").split()[:40]:
+            name = self.display.xdotool("getwindowname", wid)
+            if name:
+                lines.append("  window %s: %r" % (wid, name))
+        pid = self.proc.pid
+        try:
+            with open("/proc/%d/status" % pid) as f:
+                lines += ["  " + l.rstrip() for l in f if l.startswith(("State:", "Threads:"))]
+            with open("/proc/%d/wchan" % pid) as f:
+                lines.append("  waits in: " + f.read().strip())
+        except OSError as e:
+            lines.append("  process: %s" % e)
+        if shutil.which("gdb"):
+            # The main thread's stack, then one line for each thread.
+            bt = subprocess.run(["gdb", "-batch", "-p", str(pid), "-ex", "bt 30", "-ex", "info threads"],
+                                capture_output=True, text=True, timeout=60)
+            lines += ["  " + l[:200] for l in bt.stdout.splitlines() if l.lstrip("* ").startswith(("#", "Id"))
+                      or l.lstrip("* ")[:1].isdigit()]
+        return "\n".join(lines)
 
     def _main_window(self):
         check(self.proc.poll() is None, "the program ended early with status %s" % self.proc.returncode)
