@@ -39,10 +39,10 @@ class PassHooks final : public RenamePassHooks
 {
 public:
     PassHooks(QByteArray &rules, ProgressBar *bar) : rules_(rules), bar_(bar) { }
-    void BeforeItem(int index, int, const QString &) override
+    void BeforeItem(int done, int, const QString &) override
     {
         if (bar_)
-            bar_->Show(index);
+            bar_->Show(done);
     }
     void Planned(int index, const ItemPlan &plan) override
     {

@@ -28,12 +28,15 @@ struct FileItem {
     QString extension; // possibly empty
     ItemState state = ItemState::Unprocessed;
     bool checked = false;
+    // False when the name on disk is not valid UTF-8: such a file is listed but never renamed.
+    bool nameIsText = true;
+    // Where the file came in the folder's listing (0 for the first), or -1 when it was not
+    // listed: the pass renames in this order, the one the file system reads its folder in.
+    int listedAt = -1;
 
     // The file's name on disk, as listed and kept up to date after each rename. Renames start
     // from it, never from the caption, which an edit may have changed.
     QByteArray diskName;
-    // False when the name on disk is not valid UTF-8: such a file is listed but never renamed.
-    bool nameIsText = true;
     // Why the last rename of this file failed, shown as the state's tooltip; empty otherwise.
     QString failure;
 };

@@ -51,9 +51,11 @@ bool FolderScanner::ListOnce(const QString &folder)
     // list shows every item listed so far whenever the window repaints.
     QList<FileItem> batch;
     FileItemMaker maker;
+    int listed = 0;
     while (result == 0) {
         if (entry.name != "." && IsPlainFile(entry.attributes)) {
             batch.append(maker.Make(entry.name));
+            batch.back().listedAt = listed++;
             if (hooks_.MessagesDue()) {
                 model_.Append(std::exchange(batch, {}));
                 hooks_.ProcessMessages();

@@ -7,9 +7,12 @@
 #include <QFile>
 #include <QHash>
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
+#include <numeric>
 #include <optional>
+#include <vector>
 
 namespace vl {
 
@@ -100,6 +103,58 @@ long long ProgressPercent(int index, int count)
 }
 
 } // namespace
+
+QList<int> RenameOrder(const FileListModel &files)
+{
+    const int count = files.size();
+    QList<int> order(count);
+    std::iota(order.begin(), order.end(), 0);
+    for (int row = 0; row < count; ++row)
+        if (const int at = files.at(row).listedAt; at < 0 || at >= count)
+            return order;
+
+    // Each row's place: where the first row of its upper-case name was listed. Rows are told
+    // apart by a hash of that name; two names whose hashes meet share a place, which only keeps
+    // them in the list's order.
+    struct Slot {
+        quint32 hash = 0;
+        int row = -1;
+    };
+    qsizetype size = 1;
+    while (size < 2 * static_cast<qsizetype>(count))
+        size *= 2;
+    std::vector<Slot> table(size);
+    QList<int> place(count);
+    QString upper;
+    for (int row = 0; row < count; ++row) {
+        const QByteArray &name = files.at(row).diskName;
+        const bool ascii = std::all_of(name.cbegin(), name.cend(),
+                                       [](char c) { return static_cast<uchar>(c) < 0x80; });
+        if (ascii) {
+            upper.resize(name.size());
+            QChar *out = upper.data();
+            for (const char c : name)
+                *out++ = QLatin1Char(c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c);
+        } else {
+            UpperCaseInto(upper, QString::fromUtf8(name));
+        }
+        const auto hash = static_cast<quint32>(qHash(QStringView(upper)));
+        qsizetype at = hash & (size - 1);
+        while (table[at].row >= 0 && table[at].hash != hash)
+            at = (at + 1) & (size - 1);
+        if (table[at].row < 0)
+            table[at] = {hash, row};
+        place[row] = files.at(table[at].row).listedAt;
+    }
+    // A counting sort by place, which keeps the rows of one place in the list's order.
+    QList<int> start(count + 1, 0);
+    for (const int p : place)
+        ++start[p + 1];
+    std::partial_sum(start.begin(), start.end(), start.begin());
+    for (int row = 0; row < count; ++row)
+        order[start[place[row]]++] = row;
+    return order;
+}
 
 QString ProgressTitle(const QString &folder, int index, int count)
 {
@@ -233,12 +288,16 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     // The title changes with its percentage only: made again only then.
     QString title;
     long long titlePercent = -1;
-    for (int i = 0; i < count; ++i) {
-        if (const long long percent = ProgressPercent(i, count); percent != titlePercent) {
-            title = ProgressTitle(folder, i, count);
+    // Made in the folder's order, reported in the list's.
+    const QList<int> order = RenameOrder(files);
+    QList<std::pair<int, QString>> failures;
+    for (int done = 0; done < count; ++done) {
+        const int i = order.at(done);
+        if (const long long percent = ProgressPercent(done, count); percent != titlePercent) {
+            title = ProgressTitle(folder, done, count);
             titlePercent = percent;
         }
-        hooks.BeforeItem(i, count, title);
+        hooks.BeforeItem(done, count, title);
         // Back in its row by SetItem below, before the hooks let anything look at the list.
         FileItem item = files.TakeItem(i);
         const QByteArray listedName = item.diskName;
@@ -284,13 +343,18 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
                 item.state = ItemState::NotRenamed;
                 item.failure = reason;
                 ++report.failed;
-                report.failures.append(Quoted(QString::fromUtf8(listedName)) + u": " + reason);
+                failures.append({i, Quoted(QString::fromUtf8(listedName)) + u": " + reason});
             }
         } else if (plan.shortCore) {
             item.caption = plan.caption;
         }
         files.SetItem(i, std::move(item));
     }
+    std::sort(failures.begin(), failures.end(),
+              [](const auto &a, const auto &b) { return a.first < b.first; });
+    for (auto &failure : failures)
+        report.failures.append(std::move(failure.second));
+    failures = {};
     hold.reset();
     plans = {};
     refusals = {};
@@ -322,6 +386,7 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     if (!renamedRows.isEmpty() && fs.ForEachName(folderBytes, countFound) == 0
         && found < wanted.size()) {
         wanted = {};
+        std::sort(renamedRows.begin(), renamedRows.end()); // reported in the list's order
         QList<QByteArray> names;
         if (fs.ListNames(folderBytes, names) == 0) {
             const QSet<QByteArray> present(names.cbegin(), names.cend());

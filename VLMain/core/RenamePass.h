@@ -64,8 +64,9 @@ class RenamePassHooks
 {
 public:
     virtual ~RenamePassHooks() = default;
-    // Called before each item: show the title, step the progress bar, let messages through.
-    virtual void BeforeItem(int index, int count, const QString &title) = 0;
+    // Called before each item, with the number of items done before it: show the title, step
+    // the progress bar, let messages through.
+    virtual void BeforeItem(int done, int count, const QString &title) = 0;
     // Called with each item's plan, in list order, before the first rename.
     virtual void Planned(int index, const ItemPlan &plan) { (void)index, (void)plan; }
 };
@@ -85,7 +86,15 @@ struct RenameOptions {
     int journalSyncIntervalMs = kDefaultSyncIntervalMs;
 };
 
-// Runs the pass over every item of the list in its current order. folder ends in "/". With a
+// The order in which a pass renames the list's rows: the folder's listing order (FileItem::
+// listedAt), in which the file system finds its entries fastest. Rows whose names differ only in
+// letter case can take each other's new names, so among them the list's order stands, at the
+// place of the first of them; the outcome is the list order's. Where a row was not listed, the
+// list's order.
+QList<int> RenameOrder(const FileListModel &files);
+
+// Runs the pass over every item of the list: plans them in the list's order, then renames them
+// in RenameOrder's, and reports in the list's order. folder ends in "/". With a
 // journal folder, the renames are planned and journalled before the first one is made. A
 // journal that cannot be written is reported in journalError; the pass goes on without it only
 // where each rename is one step, and refuses (refusal) where renames need two. It refuses as well

@@ -36,7 +36,7 @@ class WindowPassHooks final : public RenamePassHooks
 {
 public:
     WindowPassHooks(TMainForm *form, QProgressBar *bar) : form_(form), bar_(bar) { }
-    void BeforeItem(int index, int, const QString &title) override
+    void BeforeItem(int done, int, const QString &title) override
     {
         ApplicationTitle::Set(title);
         // The bar is drawn only when messages are let through, so it is moved then: setting it
@@ -45,7 +45,7 @@ public:
         // restored meanwhile, it moves.
         if (form_->MessagesDue()) {
             if (!form_->isMinimized())
-                bar_->setValue(index + 1);
+                bar_->setValue(done + 1);
             form_->ProcessMessages();
         }
     }

@@ -33,9 +33,9 @@ class PassHooks final : public vl::RenamePassHooks
 {
 public:
     explicit PassHooks(bool announce) : announce_(announce) { }
-    void BeforeItem(int index, int count, const QString &) override
+    void BeforeItem(int done, int count, const QString &) override
     {
-        if (announce_ && index == 0) {
+        if (announce_ && done == 0) {
             std::printf("pass %d\n", count);
             std::fflush(stdout);
         }

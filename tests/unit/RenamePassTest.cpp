@@ -402,6 +402,88 @@ TEST(RenamePass, RenamesInOneStepWhereTheFolderTellsCaseApart)
     }
 }
 
+// Rows go in the order the folder listed them, except that rows whose names differ only in case
+// keep the list's order among themselves, at the place of the first of them.
+TEST(RenamePass, RenameOrder)
+{
+    struct Case {
+        const char *title;
+        QList<std::pair<const char *, int>> rows; // name, listed at
+        QList<int> expected;
+    };
+    const Case cases[] = {
+        {"not listed: the list's order", {{"b.TXT", -1}, {"a.TXT", -1}}, {0, 1}},
+        {"partly listed: the list's order", {{"b.TXT", 1}, {"a.TXT", -1}}, {0, 1}},
+        {"a listing from another folder", {{"b.TXT", 0}, {"a.TXT", 7}}, {0, 1}},
+        {"the listing's order", {{"a.TXT", 2}, {"b.TXT", 0}, {"c.TXT", 1}}, {1, 2, 0}},
+        {"case twins keep the list's order",
+         {{"readme.TXT", 2}, {"README.TXT", 0}, {"b.TXT", 1}},
+         {2, 0, 1}},
+        {"twins apart in the list",
+         {{"x.TXT", 3}, {"Readme.txt", 1}, {"y.TXT", 0}, {"readme.TXT", 2}},
+         {2, 1, 3, 0}},
+        {"twins beyond ASCII", {{"ärger.TXT", 1}, {"b.TXT", 2}, {"ÄRGER.TXT", 0}}, {0, 2, 1}},
+    };
+    for (const Case &c : cases) {
+        FileListModel model;
+        for (const auto &[name, at] : c.rows) {
+            FileItem item = MakeFileItem(QByteArray(name));
+            item.listedAt = at;
+            model.Append({item});
+        }
+        EXPECT_EQ(RenameOrder(model), c.expected) << c.title;
+    }
+}
+
+// A scanned list is renamed in the folder's listing order, with the outcome of the list's order:
+// of two files whose names differ only in case, the one first in the list takes the new name,
+// and the failures are told in the list's order.
+TEST(RenamePass, RenamesInTheListingsOrderWithTheListsOutcome)
+{
+    TempFolder dir;
+    const QList<QByteArray> files = {"readme.TXT",   "README.TXT",   "setup.EXE", "Zqwx.DOC",
+                                     "IMG_0001.JPG", "dsc_0002.JPG", "notes.TXT"};
+    for (const QByteArray &f : files)
+        dir.AddFile(f, "data:" + f);
+    FileListModel model;
+    SortFlags flags;
+    flags.SetAll();
+    ScanHooks scanHooks;
+    RecordingFileSystem fs;
+    FolderScanner(model, flags, scanHooks, fs).ScanFolder(dir.path());
+    ASSERT_EQ(model.size(), files.size());
+    QList<QByteArray> listed;
+    ASSERT_EQ(fs.ListNames(QFile::encodeName(dir.path()), listed), 0);
+    listed.removeAll(".");
+    listed.removeAll("..");
+
+    int firstTwin = -1;
+    for (int row = 0; row < model.size() && firstTwin < 0; ++row)
+        if (model.at(row).diskName.toUpper() == "README.TXT")
+            firstTwin = row;
+    const QByteArray winner = model.at(firstTwin).diskName;
+    const QByteArray loser = winner == "readme.TXT" ? "README.TXT" : "readme.TXT";
+
+    const PassReport report = Pass(dir, model, fs);
+    QList<QByteArray> renamedFrom;
+    for (const QString &call : fs.calls)
+        renamedFrom << call.section(u" -> "_qs, 0, 0).toUtf8();
+    // The second twin comes right after the first, wherever the folder listed it.
+    EXPECT_EQ(renamedFrom.indexOf(loser), renamedFrom.indexOf(winner) + 1)
+        << fs.calls.join(u", ").toStdString();
+    renamedFrom.removeAll(loser);
+    listed.removeAll(loser);
+    EXPECT_EQ(renamedFrom, listed) << fs.calls.join(u", ").toStdString();
+    EXPECT_EQ(report.failed, 1);
+    ASSERT_EQ(report.failures.size(), 1);
+    EXPECT_TRUE(report.failures.at(0).contains(QString::fromUtf8(loser)))
+        << report.failures.at(0).toStdString();
+    QFile renamed(dir.path() + u"/ReadMe.txt"_qs);
+    ASSERT_TRUE(renamed.open(QIODevice::ReadOnly));
+    EXPECT_EQ(renamed.readAll(), "data:" + winner);
+    EXPECT_TRUE(dir.Names().contains(loser));
+}
+
 // The views hear of the pass once, at its end, for every row it changed: not at every file,
 // which would have the list drawn again at each message break of the pass.
 TEST(RenamePass, TellsTheViewsOnceAtTheEnd)
