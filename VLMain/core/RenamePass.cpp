@@ -125,20 +125,8 @@ QList<int> RenameOrder(const FileListModel &files)
         size *= 2;
     std::vector<Slot> table(size);
     QList<int> place(count);
-    QString upper;
     for (int row = 0; row < count; ++row) {
-        const QByteArray &name = files.at(row).diskName;
-        const bool ascii = std::all_of(name.cbegin(), name.cend(),
-                                       [](char c) { return static_cast<uchar>(c) < 0x80; });
-        if (ascii) {
-            upper.resize(name.size());
-            QChar *out = upper.data();
-            for (const char c : name)
-                *out++ = QLatin1Char(c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c);
-        } else {
-            UpperCaseInto(upper, QString::fromUtf8(name));
-        }
-        const auto hash = static_cast<quint32>(qHash(QStringView(upper)));
+        const auto hash = static_cast<quint32>(qHash(CaseKeyBytes(files.at(row).diskName)));
         qsizetype at = hash & (size - 1);
         while (table[at].row >= 0 && table[at].hash != hash)
             at = (at + 1) & (size - 1);

@@ -45,16 +45,15 @@ QByteArray SpareTemporaryName(const QByteArray &diskName, int number)
     return diskName.left(keep) + tail;
 }
 
-namespace {
-
-// The upper-case form of a name, in UTF-8: two names equal but for letter case have the same
-// one. A name of ASCII bytes, the usual case, is made without decoding it.
 QByteArray CaseKeyBytes(QByteArrayView name)
 {
+    // A name of ASCII bytes, the usual case, is made without decoding it.
     if (std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; }))
         return name.toByteArray().toUpper();
     return UpperCase(QString::fromUtf8(name)).toUtf8();
 }
+
+namespace {
 
 // The temporary names taken so far, by their case keys. A folder of 100,000 files would need
 // 100,000 keys held as text; this holds a hash of each and the place of its name, and compares

@@ -62,6 +62,9 @@ QString CaseOnlyRefusal(const QString &oldName, const QString &newName);
 // The same for a name as listed, in UTF-8.
 QString CaseOnlyRefusal(const QByteArray &oldName, const QString &newName);
 
+// The upper-case form of a name, in UTF-8: two names equal but for letter case have the same one.
+QByteArray CaseKeyBytes(QByteArrayView name);
+
 // Why a planned rename read from a journal may not be carried out: empty when it passes the test
 // of a planned rename (both names UTF-8, CaseOnlyRefusal) and its temporary name is one that a
 // pass makes from the old name. Recovery and undo carry out no other.
