@@ -117,21 +117,40 @@ std::vector<int> SortedOrder(const QList<FileItem> &items, SortMode mode, const 
                            key.first ? 1U : 0U, static_cast<int>(i)});
         next += key.text.size();
     }
-    // Where two keys differ, the texts compare as the keys do; each run of equal keys, still in
-    // its listed order, is then sorted by the texts themselves.
-    SortByNameKeys(entries, order.Ascending());
     const auto less = [&](const SortEntry &a, const SortEntry &b) {
         if (const int c = order.Compare(a.Key(), b.Key()); c != 0 || ties == Ties::Kept)
             return c < 0;
         return items.at(a.row).diskName < items.at(b.row).diskName;
     };
-    for (auto run = entries.begin(); run != entries.end();) {
-        auto end = std::next(run);
-        while (end != entries.end() && end->first == run->first && end->name == run->name)
-            ++end;
-        if (std::distance(run, end) > 1)
-            std::stable_sort(run, end, less);
-        run = end;
+    // Rows already in order within each group, as after a rename pass (which changes captions in
+    // letter case alone), need only their groups put apart: one look at each row, no sort.
+    const auto outOfOrder = [&](const SortEntry &before, const SortEntry &after) {
+        if (before.name != after.name)
+            return order.Ascending() ? after.name < before.name : before.name < after.name;
+        return less(after, before);
+    };
+    std::array<const SortEntry *, 2> last {nullptr, nullptr};
+    const bool inOrder = std::none_of(entries.cbegin(), entries.cend(), [&](const SortEntry &e) {
+        const SortEntry *&previous = last[e.first];
+        const bool out = previous && outOfOrder(*previous, e);
+        previous = &e;
+        return out;
+    });
+    if (inOrder) {
+        std::stable_partition(entries.begin(), entries.end(),
+                              [](const SortEntry &e) { return e.first != 0; });
+    } else {
+        // Where two keys differ, the texts compare as the keys do; each run of equal keys, still
+        // in its listed order, is then sorted by the texts themselves.
+        SortByNameKeys(entries, order.Ascending());
+        for (auto run = entries.begin(); run != entries.end();) {
+            auto end = std::next(run);
+            while (end != entries.end() && end->first == run->first && end->name == run->name)
+                ++end;
+            if (std::distance(run, end) > 1)
+                std::stable_sort(run, end, less);
+            run = end;
+        }
     }
     std::vector<int> rows(entries.size());
     for (std::size_t i = 0; i < entries.size(); ++i)

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QHash>
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cerrno>
@@ -17,6 +18,15 @@
 namespace vl {
 
 namespace {
+
+// Whether a text is ASCII without an upper-case letter, as most extensions are: its lower-case
+// form is itself.
+bool IsAsciiLowerCase(QStringView text)
+{
+    return std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() < 0x80 && (c.unicode() < u'A' || c.unicode() > u'Z');
+    });
+}
 
 // The styled name in the form the rules build it: X + "." + e. On disk the dot goes when the
 // extension is empty and the listed name does not end in a dot, so «README» becomes «ReadMe».
@@ -40,10 +50,17 @@ bool SeenCores::Add(QStringView core)
 
 ItemPlan ClassifyItem(const FileItem &item, const TDictionaries &dictionaries, SeenCores &seen)
 {
+    // A pass classifies every file of the folder, so the texts that are only looked up or
+    // compared are views or stack buffers, and the ones that are kept share the item's where they
+    // can.
     const QString &n = item.caption;
     const QString &ext = item.extension;
-    const QString e = LowerCase(ext);
-    const QString oldForm = n + u'.' + ext;
+    const QString e = IsAsciiLowerCase(ext) ? ext : LowerCase(ext);
+    QVarLengthArray<QChar, 256> oldText;
+    oldText.append(n.constData(), n.size());
+    oldText.append(u'.');
+    oldText.append(ext.constData(), ext.size());
+    const QStringView oldForm(oldText.constData(), oldText.size());
     ItemPlan plan;
     plan.state = ItemState::Recognised;
     QString styled;
@@ -54,17 +71,23 @@ ItemPlan ClassifyItem(const FileItem &item, const TDictionaries &dictionaries, S
         plan.caption = styled;
         plan.captionAlways = true;
     } else {
-        const NamePieces pieces = SplitNamePart(n);
+        const NamePieceViews pieces = SplitNamePartViews(n);
         const int row = pieces.core.isEmpty() ? -1 : dictionaries.names.FindName(pieces.core);
         if (row >= 0) {
             plan.rule = RenameRule::KnownCore;
-            const QString part = pieces.prefix + dictionaries.names.SpellingAt(row)
-                                 + NormalizeShtmlTail(pieces.suffix);
+            const QString &spelling = dictionaries.names.SpellingAt(row);
+            QString part;
+            part.reserve(pieces.prefix.size() + spelling.size() + pieces.suffix.size());
+            part.append(pieces.prefix).append(spelling);
+            if (ShtmlTailStart(pieces.suffix) < 0)
+                part.append(pieces.suffix);
+            else
+                part.append(NormalizeShtmlTail(pieces.suffix));
             styled = part + u'.' + e;
             plan.caption = part;
             plan.extension = e;
         } else {
-            const QString part = NormalizeShtmlTail(n);
+            const QString part = ShtmlTailStart(n) < 0 ? n : NormalizeShtmlTail(n);
             styled = part + u'.' + e;
             plan.extension = e;
             if (CharCount(pieces.core) >= 2) {
@@ -126,7 +149,7 @@ QList<int> RenameOrder(const FileListModel &files)
     std::vector<Slot> table(size);
     QList<int> place(count);
     for (int row = 0; row < count; ++row) {
-        const auto hash = static_cast<quint32>(qHash(CaseKeyBytes(files.at(row).diskName)));
+        const auto hash = static_cast<quint32>(CaseKeyHash(files.at(row).diskName));
         qsizetype at = hash & (size - 1);
         while (table[at].row >= 0 && table[at].hash != hash)
             at = (at + 1) & (size - 1);

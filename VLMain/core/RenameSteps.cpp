@@ -6,6 +6,7 @@
 #include <QHash>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
 #include <optional>
 
@@ -51,6 +52,18 @@ QByteArray CaseKeyBytes(QByteArrayView name)
     if (std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; }))
         return name.toByteArray().toUpper();
     return UpperCase(QString::fromUtf8(name)).toUtf8();
+}
+
+size_t CaseKeyHash(QByteArrayView name)
+{
+    std::array<char, 256> upper;
+    if (name.size() <= static_cast<qsizetype>(upper.size())
+        && std::all_of(name.begin(), name.end(), [](char c) { return uchar(c) < 0x80; })) {
+        std::transform(name.begin(), name.end(), upper.begin(),
+                       [](char c) { return c >= 'a' && c <= 'z' ? char(c - 0x20) : c; });
+        return qHash(QByteArrayView(upper.data(), name.size()));
+    }
+    return qHash(QByteArrayView(CaseKeyBytes(name)));
 }
 
 namespace {

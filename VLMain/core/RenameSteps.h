@@ -64,6 +64,8 @@ QString CaseOnlyRefusal(const QByteArray &oldName, const QString &newName);
 
 // The upper-case form of a name, in UTF-8: two names equal but for letter case have the same one.
 QByteArray CaseKeyBytes(QByteArrayView name);
+// A hash of CaseKeyBytes(name), made without building it where the name is ASCII.
+size_t CaseKeyHash(QByteArrayView name);
 
 // Why a planned rename read from a journal may not be carried out: empty when it passes the test
 // of a planned rename (both names UTF-8, CaseOnlyRefusal) and its temporary name is one that a

@@ -72,20 +72,6 @@ template <char32_t (*Map)(char32_t)> QString MapText(QStringView text)
     return out;
 }
 
-// Index (in UTF-16 units) at which a trailing ".shtml" in any letter case starts, or -1. The tail
-// must be the last six characters, and the text at least six characters long.
-qsizetype ShtmlTailStart(QStringView s)
-{
-    qsizetype i = s.size();
-    for (qsizetype k = kShtml.size(); k > 0; --k) {
-        if (i == 0)
-            return -1;
-        if (LowerChar(PrevChar(s, i)) != kShtml[k - 1].unicode())
-            return -1;
-    }
-    return i;
-}
-
 struct CoreBounds {
     qsizetype begin = 0; // first unit of the core
     qsizetype end = 0; // one past its last unit; begin == end means no core
@@ -177,6 +163,19 @@ QString ExtractNameCore(QStringView namePart)
     return namePart.sliced(b.begin, b.end - b.begin).toString();
 }
 
+// The tail must be the last six characters, and the text at least six characters long.
+qsizetype ShtmlTailStart(QStringView s)
+{
+    qsizetype i = s.size();
+    for (qsizetype k = kShtml.size(); k > 0; --k) {
+        if (i == 0)
+            return -1;
+        if (LowerChar(PrevChar(s, i)) != kShtml[k - 1].unicode())
+            return -1;
+    }
+    return i;
+}
+
 QString NormalizeShtmlTail(QStringView text)
 {
     const qsizetype tail = ShtmlTailStart(text);
@@ -187,12 +186,17 @@ QString NormalizeShtmlTail(QStringView text)
 
 NamePieces SplitNamePart(QStringView namePart)
 {
+    const NamePieceViews v = SplitNamePartViews(namePart);
+    return {v.prefix.toString(), v.core.toString(), v.suffix.toString()};
+}
+
+NamePieceViews SplitNamePartViews(QStringView namePart)
+{
     const CoreBounds b = FindCore(namePart);
     if (b.begin == b.end)
-        return {namePart.toString(), QString(), QString()};
-    return {namePart.first(b.begin).toString(),
-            namePart.sliced(b.begin, b.end - b.begin).toString(),
-            namePart.sliced(b.end).toString()};
+        return {namePart, {}, {}};
+    return {namePart.first(b.begin), namePart.sliced(b.begin, b.end - b.begin),
+            namePart.sliced(b.end)};
 }
 
 } // namespace vl

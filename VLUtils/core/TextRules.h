@@ -38,6 +38,8 @@ QString ExtractNameCore(QStringView namePart);
 
 // The text with a trailing ".shtml" in any letter case written in lower case.
 QString NormalizeShtmlTail(QStringView text);
+// Where a trailing ".shtml" in any letter case starts (in UTF-16 units), or -1.
+qsizetype ShtmlTailStart(QStringView text);
 
 // A name part as prefix + core + suffix. The prefix holds no cased character; the suffix holds
 // characters without case followed by the ".shtml" tail that the core extraction dropped. When
@@ -48,5 +50,12 @@ struct NamePieces {
     QString suffix;
 };
 NamePieces SplitNamePart(QStringView namePart);
+// The same pieces as views of the name part, for callers that keep none of them.
+struct NamePieceViews {
+    QStringView prefix;
+    QStringView core;
+    QStringView suffix;
+};
+NamePieceViews SplitNamePartViews(QStringView namePart);
 
 } // namespace vl

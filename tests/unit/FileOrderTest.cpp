@@ -124,12 +124,31 @@ TEST(FileOrder, SortedOrderFollowsTheComparatorAndIsStable)
     }
 }
 
-TEST(FileOrder, SortedOrderAgreesWithTheComparatorBeyondTheFirstCharacters)
+// Checks that SortedOrder puts the items in the comparator's order, with ties kept in their
+// listed order or by their names on disk.
+void ExpectSortedOrder(const QList<FileItem> &items, SortMode mode, const SortFlags &flags,
+                       Ties ties, const char *what)
 {
-    // The sort decides most pairs by the first characters alone. Long shared beginnings, the
-    // hyphens and apostrophes that the first round passes over, characters beyond the first
-    // table, case twins and names equal but for their bytes must still come out exactly as the
-    // comparator has them, in both directions, ties by the names on disk too.
+    const ItemOrder order(mode, flags);
+    const std::vector<int> rows = SortedOrder(items, mode, flags, ties);
+    ASSERT_EQ(rows.size(), static_cast<std::size_t>(items.size())) << what;
+    for (std::size_t i = 1; i < rows.size(); ++i) {
+        const FileItem &a = items.at(rows[i - 1]);
+        const FileItem &b = items.at(rows[i]);
+        const int c = order.Compare(a, b);
+        const bool tieOk = ties == Ties::Kept ? rows[i - 1] < rows[i] : a.diskName <= b.diskName;
+        EXPECT_TRUE(c < 0 || (c == 0 && tieOk))
+            << what << ": mode " << static_cast<int>(mode) << " ties " << static_cast<int>(ties)
+            << " ascending " << order.Ascending() << " at " << i << ": " << a.caption.toStdString()
+            << " / " << b.caption.toStdString();
+    }
+}
+
+// Names that share long beginnings, that the first round of the collation passes over in part,
+// beyond the first table, case twins and names equal but for their bytes: three items of each,
+// every fourth one marked.
+QList<FileItem> HardToSortItems()
+{
     const char *stems[] = {"report-000126-final",
                            "report000126final",
                            "REPORT-000126-FINAL",
@@ -162,27 +181,46 @@ TEST(FileOrder, SortedOrderAgreesWithTheComparatorBeyondTheFirstCharacters)
             items.append(item);
         }
     }
+    return items;
+}
+
+TEST(FileOrder, SortedOrderAgreesWithTheComparatorBeyondTheFirstCharacters)
+{
+    // The sort decides most pairs by the first characters alone; the hard names must still come
+    // out exactly as the comparator has them, in both directions, ties by the names on disk too.
+    QList<FileItem> items = HardToSortItems();
     // Shuffled the same way every run, so that the input order says nothing of the result.
     for (qsizetype i = items.size() - 1; i > 0; --i)
         items.swapItemsAt(i, (i * 7919) % (i + 1));
     SortFlags down;
     down.SortAscending = {false, false, false};
+    for (const SortFlags &flags : {SortFlags {}, down})
+        for (const SortMode mode : {SortMode::MarkedFirst, SortMode::ByCaption})
+            for (const Ties ties : {Ties::Kept, Ties::ByDiskName})
+                ExpectSortedOrder(items, mode, flags, ties, "shuffled");
+}
+
+TEST(FileOrder, SortedOrderOfRowsAlmostInOrder)
+{
+    // After a pass the rows stand in caption order with marks among them; sorting them again
+    // only puts the marked ones apart. One pair of rows out of place anywhere must still be
+    // sorted.
+    SortFlags down;
+    down.SortAscending = {false, false, false};
     for (const SortFlags &flags : {SortFlags {}, down}) {
-        for (const SortMode mode : {SortMode::MarkedFirst, SortMode::ByCaption}) {
-            for (const Ties ties : {Ties::Kept, Ties::ByDiskName}) {
-                const ItemOrder order(mode, flags);
-                const std::vector<int> rows = SortedOrder(items, mode, flags, ties);
-                ASSERT_EQ(rows.size(), static_cast<std::size_t>(items.size()));
-                for (std::size_t i = 1; i < rows.size(); ++i) {
-                    const FileItem &a = items.at(rows[i - 1]);
-                    const FileItem &b = items.at(rows[i]);
-                    const int c = order.Compare(a, b);
-                    const bool tieOk
-                        = ties == Ties::Kept ? rows[i - 1] < rows[i] : a.diskName <= b.diskName;
-                    EXPECT_TRUE(c < 0 || (c == 0 && tieOk))
-                        << "mode " << static_cast<int>(mode) << " ties " << static_cast<int>(ties)
-                        << " at " << i << ": " << a.caption.toStdString() << " / "
-                        << b.caption.toStdString();
+        for (const Ties ties : {Ties::Kept, Ties::ByDiskName}) {
+            const QList<FileItem> hard = HardToSortItems();
+            QList<FileItem> sorted;
+            for (const int row : SortedOrder(hard, SortMode::ByCaption, flags, ties))
+                sorted.append(hard.at(row));
+            for (const SortMode mode : {SortMode::MarkedFirst, SortMode::ByCaption}) {
+                ExpectSortedOrder(sorted, mode, flags, ties, "in order");
+                // Each neighbour pair swapped in turn: among them pairs in one group, pairs
+                // in two, and pairs that compare equal.
+                for (qsizetype i = 1; i < sorted.size(); ++i) {
+                    QList<FileItem> swapped = sorted;
+                    swapped.swapItemsAt(i - 1, i);
+                    ExpectSortedOrder(swapped, mode, flags, ties, "one pair swapped");
                 }
             }
         }

@@ -423,6 +423,10 @@ TEST(RenamePass, RenameOrder)
          {{"x.TXT", 3}, {"Readme.txt", 1}, {"y.TXT", 0}, {"readme.TXT", 2}},
          {2, 1, 3, 0}},
         {"twins beyond ASCII", {{"ärger.TXT", 1}, {"b.TXT", 2}, {"ÄRGER.TXT", 0}}, {0, 2, 1}},
+        // «ſ» (long s) has «S» for its upper case: a twin of an ASCII name.
+        {"a twin of an ASCII name beyond ASCII",
+         {{"ſetup.TXT", 1}, {"b.TXT", 2}, {"SETUP.txt", 0}},
+         {0, 2, 1}},
     };
     for (const Case &c : cases) {
         FileListModel model;
