@@ -44,9 +44,10 @@ public:
         if (bar_)
             bar_->Show(done);
     }
-    void Planned(int index, RenameRule rule, bool renames) override
+    void Planned(int index, const ItemPlan &plan) override
     {
-        rules_[index] = static_cast<char>(static_cast<int>(rule) | (renames ? kRenames : 0));
+        rules_[index]
+            = static_cast<char>(static_cast<int>(plan.rule) | (plan.rename ? kRenames : 0));
     }
 
 private:

@@ -233,20 +233,15 @@ void TDictionary::BuildKeys()
     keyIndexStale_ = true;
 }
 
-void TDictionary::PrepareLookups() const
-{
-    if (!keyIndexStale_)
-        return;
-    keyIndex_.clear();
-    keyIndex_.reserve(keys_.size());
-    for (qsizetype i = 0; i < keys_.size(); ++i)
-        keyIndex_.insert(keys_.at(i), static_cast<int>(i));
-    keyIndexStale_ = false;
-}
-
 int TDictionary::FindName(QStringView text) const
 {
-    PrepareLookups();
+    if (keyIndexStale_) {
+        keyIndex_.clear();
+        keyIndex_.reserve(keys_.size());
+        for (qsizetype i = 0; i < keys_.size(); ++i)
+            keyIndex_.insert(keys_.at(i), static_cast<int>(i));
+        keyIndexStale_ = false;
+    }
     // The key is made in a buffer kept from one lookup to the next: a pass asks twice per file.
     thread_local QString key;
     UpperCaseInto(key, text);

@@ -113,9 +113,6 @@ public:
 
     // Index in the key list of the upper-case form of text, or -1. Whole texts only.
     int FindName(QStringView text) const;
-    // Makes what FindName needs, so that lookups from more than one thread only read until the
-    // dictionary changes again.
-    void PrepareLookups() const;
     QString SpellingAt(int index) const { return spellings_.at(index); }
     // Whether the spelling list holds text, letter case ignored.
     bool ContainsName(QStringView text) const;
@@ -135,8 +132,7 @@ private:
     // Each key's index in keys_: a pass asks FindName once or twice per file, and the hash
     // answers without the binary search's collation comparisons. Keys are unique and equal
     // under the collation exactly when equal as texts, so both give the same index. Made again
-    // at the first lookup after the key list changed (not safe for lookups from two threads
-    // unless PrepareLookups came first).
+    // at the first lookup after the key list changed (not safe for lookups from two threads).
     mutable QHash<QString, int> keyIndex_;
     mutable bool keyIndexStale_ = true;
     SortedTextList users_;

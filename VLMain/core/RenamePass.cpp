@@ -11,11 +11,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
-#include <future>
 #include <numeric>
 #include <optional>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 namespace vl {
@@ -122,10 +119,6 @@ QString RefusalReason(const FileItem &item, const QString &newName)
 
 namespace {
 
-// From this many rows a pass classifies them on two threads: below it a thread costs more than
-// it saves.
-constexpr int kParallelPlanFrom = 4096;
-
 long long ProgressPercent(int index, int count)
 {
     const long double share = static_cast<long double>(index) / static_cast<long double>(count);
@@ -195,82 +188,38 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
     struct StepPlan {
         QString caption;
         QString extension;
-        RenameRule rule = RenameRule::ShortCore;
         ItemState state = ItemState::Recognised;
         bool setMark = false;
         bool rename = false;
         bool captionAlways = false;
+        bool shortCore = false;
     };
-    QList<StepPlan> plans(count);
+    QList<StepPlan> plans;
+    plans.reserve(count);
     QHash<int, QString> refusals; // why each refused rename is refused
-    // One entry per item while they are classified, then only those of the renames that passed
-    // the check: made at once, as growing it would hold two copies a while.
-    QList<JournalEntry> journalPlan(count);
-    // Classifies the rows [begin, end); seen holds the unknown cores of the rows before them.
-    const auto classify
-        = [&files, &dictionaries, steps = plans.data(), entries = journalPlan.data()](
-              int begin, int end, SeenCores &seen, QHash<int, QString> &refused) {
-              for (int i = begin; i < end; ++i) {
-                  const FileItem &item = files.at(i);
-                  ItemPlan plan = ClassifyItem(item, dictionaries, seen);
-                  if (plan.rename) {
-                      if (QString reason = RefusalReason(item, plan.newName); reason.isEmpty())
-                          entries[i] = {item.diskName, {}, std::move(plan.newDiskName)};
-                      else
-                          refused.insert(i, std::move(reason));
-                  }
-                  steps[i] = {std::move(plan.caption),
-                              std::move(plan.extension),
-                              plan.rule,
-                              plan.state,
-                              plan.setMark,
-                              plan.rename,
-                              plan.captionAlways};
-              }
-          };
-    {
-        // A large folder is classified in two halves at once, the second on a thread of its own;
-        // the mark of an unknown core then goes to its first row in the whole list.
-        SeenCores seen;
-        QHash<int, QString> secondRefusals;
-        std::future<void> second;
-        const int half = count / 2;
-        if (count >= kParallelPlanFrom && std::thread::hardware_concurrency() > 1) {
-            dictionaries.full.PrepareLookups();
-            dictionaries.names.PrepareLookups();
-            try {
-                second = std::async(std::launch::async, [&classify, &secondRefusals, half, count] {
-                    SeenCores secondSeen;
-                    classify(half, count, secondSeen, secondRefusals);
-                });
-            } catch (const std::system_error &) {
-                // No thread to be had: one thread does it all.
-            }
-        }
-        if (second.valid()) {
-            classify(0, half, seen, refusals);
-            second.get();
-            refusals.insert(secondRefusals);
-            for (int i = half; i < count; ++i)
-                if (plans.at(i).setMark)
-                    plans[i].setMark = seen.Add(SplitNamePartViews(files.at(i).caption).core);
-        } else {
-            classify(0, count, seen, refusals);
-        }
-    }
     QList<int> journalIndex(count, -1);
-    qsizetype planned = 0;
-    for (int i = 0; i < count; ++i) {
-        const StepPlan &step = plans.at(i);
-        hooks.Planned(i, step.rule, step.rename);
-        if (step.rename && !refusals.contains(i)) {
-            journalIndex[i] = static_cast<int>(planned);
-            if (planned != i)
-                journalPlan[planned] = std::move(journalPlan[i]);
-            ++planned;
+    QList<JournalEntry> journalPlan;
+    // At most one entry per item: reserved at once, as growing it would hold two copies a while.
+    journalPlan.reserve(count);
+    {
+        SeenCores seen;
+        for (int i = 0; i < count; ++i) {
+            const FileItem &item = files.at(i);
+            ItemPlan plan = ClassifyItem(item, dictionaries, seen);
+            hooks.Planned(i, plan);
+            if (plan.rename) {
+                if (QString reason = RefusalReason(item, plan.newName); reason.isEmpty()) {
+                    journalIndex[i] = static_cast<int>(journalPlan.size());
+                    journalPlan.append({item.diskName, {}, std::move(plan.newDiskName)});
+                } else {
+                    refusals.insert(i, std::move(reason));
+                }
+            }
+            plans.append({std::move(plan.caption), std::move(plan.extension), plan.state,
+                          plan.setMark, plan.rename, plan.captionAlways,
+                          plan.rule == RenameRule::ShortCore});
         }
     }
-    journalPlan.resize(planned);
     std::optional<FolderHold> hold;
     if (!journalPlan.isEmpty())
         hold.emplace(fs, folderBytes);
@@ -407,7 +356,7 @@ PassReport RenameFiles(const QString &folder, FileListModel &files,
                 ++report.failed;
                 failures.append({i, Quoted(QString::fromUtf8(listedName)) + u": " + reason});
             }
-        } else if (plan.rule == RenameRule::ShortCore) {
+        } else if (plan.shortCore) {
             item.caption = plan.caption;
         }
         files.SetItem(i, std::move(item));

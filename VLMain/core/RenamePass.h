@@ -67,12 +67,8 @@ public:
     // Called before each item, with the number of items done before it: show the title, step
     // the progress bar, let messages through.
     virtual void BeforeItem(int done, int count, const QString &title) = 0;
-    // Called with the rule of each item's plan and whether it renames the file, in list order,
-    // before the first rename.
-    virtual void Planned(int index, RenameRule rule, bool renames)
-    {
-        (void)index, (void)rule, (void)renames;
-    }
+    // Called with each item's plan, in list order, before the first rename.
+    virtual void Planned(int index, const ItemPlan &plan) { (void)index, (void)plan; }
 };
 
 struct PassReport {

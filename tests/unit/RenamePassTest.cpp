@@ -14,7 +14,6 @@
 
 #include <cerrno>
 #include <functional>
-#include <tuple>
 
 namespace vl {
 namespace {
@@ -183,70 +182,6 @@ TEST(RenamePass, MarksOnlyTheFirstItemOfAnUnknownCore)
     EXPECT_FALSE(model.at(1).checked);
     EXPECT_TRUE(model.at(2).checked); // the user's mark stays
     EXPECT_TRUE(model.at(3).checked);
-}
-
-// A folder large enough to be classified on two threads is planned and renamed exactly as one
-// thread, row after row, plans it: the same rules, marks on the first row of each unknown core in
-// the whole list (cores met in both halves among them), the same refusals and new names.
-TEST(RenamePass, ALargeFolderIsPlannedAsInListOrder)
-{
-    struct PlanHooks : RenamePassHooks {
-        void BeforeItem(int, int, const QString &) override { }
-        void Planned(int index, RenameRule rule, bool renames) override
-        {
-            planned.append({index, rule, renames});
-        }
-        QList<std::tuple<int, RenameRule, bool>> planned;
-    };
-    TempFolder dir;
-    FileListModel model;
-    constexpr int kRows = 6000;
-    for (int i = 0; i < kRows; ++i) {
-        const QByteArray n = QByteArray::number(i);
-        const char letterChars[]
-            = {char('a' + i % 26), char('a' + i / 26 % 26), char('a' + i / 676 % 26)};
-        const QByteArray letters(letterChars, 3);
-        // Unknown cores that come back throughout the list, in other cases, and unknown cores
-        // met once; known cores and whole names; one-letter cores; names that are not UTF-8.
-        const QByteArray names[]
-            = {"zork-" + n + ".TXT",   "ZORK_" + n + ".doc", "Blarg" + letters + ".TXT",
-               "readme-" + n + ".TXT", "x" + n + ".DAT",     "caf\xE9-" + n + ".TXT",
-               "Qux-" + n + ".PDF"};
-        const QByteArray &name = names[i % 7];
-        dir.AddFile(name);
-        model.Append(MakeFileItem(name));
-    }
-    // What one thread makes of the list, in its order.
-    const QList<FileItem> listed = model.items();
-    QList<ItemPlan> expected;
-    SeenCores seen;
-    for (const FileItem &item : listed)
-        expected.append(ClassifyItem(item, BuiltinDictionaries(), seen));
-
-    PlanHooks hooks;
-    const PassReport report
-        = RenameFiles(dir.path(), model, BuiltinDictionaries(), SystemFileSystem(), hooks);
-    ASSERT_EQ(hooks.planned.size(), kRows);
-    int refused = 0;
-    for (int i = 0; i < kRows; ++i) {
-        const ItemPlan &plan = expected.at(i);
-        EXPECT_EQ(hooks.planned.at(i), std::make_tuple(i, plan.rule, plan.rename)) << i;
-        EXPECT_EQ(model.at(i).checked, plan.setMark) << i;
-        if (!plan.rename)
-            continue;
-        const QString reason = RefusalReason(listed.at(i), plan.newName);
-        if (reason.isEmpty()) {
-            EXPECT_EQ(model.at(i).diskName, plan.newDiskName) << i;
-        } else {
-            ++refused;
-            EXPECT_EQ(model.at(i).failure, reason) << i;
-        }
-    }
-    EXPECT_GT(refused, 0);
-    EXPECT_EQ(report.failed, refused);
-    EXPECT_EQ(report.renamed + report.failed,
-              std::count_if(expected.cbegin(), expected.cend(),
-                            [](const ItemPlan &p) { return p.rename; }));
 }
 
 TEST(RenamePass, EditedCaptions)
