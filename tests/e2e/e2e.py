@@ -69,34 +69,71 @@ class Display:
 
     def __init__(self, work):
         self.work = work
+        self.xvfb = self.wm = None
 
     def __enter__(self):
+        try:
+            self._start()
+        except BaseException:
+            self.__exit__()
+            raise
+        return self
+
+    def _start(self):
         r, w = os.pipe()
+        # Neither server keeps the test's output open: a server left behind would hold the test
+        # runner until its time limit.
         self.xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(w), "-screen", "0", "1024x768x24",
-                                      "-nolisten", "tcp"], pass_fds=(w,), stderr=subprocess.DEVNULL)
+                                      "-nolisten", "tcp"], pass_fds=(w,), stdout=subprocess.DEVNULL,
+                                     stderr=subprocess.DEVNULL)
         os.close(w)
         number = b""
         while not number.endswith(b"\n"):
             chunk = os.read(r, 16)
             if not chunk:
-                raise Failure("Xvfb did not start")
+                raise Failure("Xvfb did not start (status %s)" % self.xvfb.poll())
             number += chunk
         os.close(r)
         self.env = dict(os.environ, DISPLAY=":" + number.decode().strip())
-        self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=subprocess.DEVNULL,
-                                   stderr=subprocess.DEVNULL)
-        wait_for("the window manager", lambda: subprocess.run(
-            ["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env, capture_output=True,
-            text=True).stdout.find("window id") >= 0)
-        return self
+        # In CI the window manager once did not come up within 20 s while other tests loaded the
+        # machine: it gets 60 s, one that ends early is started again, and one that never comes is
+        # reported with its output.
+        wm_log = os.path.join(self.work, "openbox.log")
+        for attempt in range(3):
+            with open(wm_log, "ab") as log:
+                self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=log, stderr=log)
+            try:
+                wait_for("the window manager", self._wm_ready, timeout=60, interval=0.2)
+                return
+            except Failure:
+                if self.wm.poll() is None:
+                    break
+
+        def state(p):
+            return "running" if p.poll() is None else "ended with status %s" % p.returncode
+
+        raise Failure("the window manager did not come up (openbox %s, Xvfb %s); its output:\n%s" % (
+            state(self.wm), state(self.xvfb), read(wm_log).decode(errors="replace")[-2000:]))
+
+    def _wm_ready(self):
+        if self.wm.poll() is not None:
+            raise Failure("openbox ended with status %s" % self.wm.returncode)
+        try:
+            return "window id" in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], env=self.env,
+                                                 capture_output=True, text=True, timeout=10).stdout
+        except subprocess.TimeoutExpired:
+            return False
 
     def __exit__(self, *exc):
         for p in (self.wm, self.xvfb):
+            if p is None:
+                continue
             p.terminate()
             try:
                 p.wait(timeout=5)
             except subprocess.TimeoutExpired:
                 p.kill()
+                p.wait()
 
     def xdotool(self, *args):
         result = subprocess.run(["xdotool", *args], env=self.env, capture_output=True, text=True, timeout=20)
@@ -708,6 +745,10 @@ def main():
                         sys.stdout.write(read(log).decode(errors="replace")[-2000:])
                 finally:
                     s.finish()
+    except Failure as e:
+        # Only the display's start reaches here: each scenario's failure is caught above.
+        print("e2e: FAILED: %s" % e)
+        return 1
     finally:
         shutil.rmtree(work, ignore_errors=True)
     return 1 if failed else 0
