@@ -99,7 +99,7 @@ class Display:
         # machine: it gets 60 s, one that ends early is started again, and one that never comes is
         # reported with its output.
         wm_log = os.path.join(self.work, "openbox.log")
-        for attempt in range(3):
+        for _ in range(3):
             with open(wm_log, "ab") as log:
                 self.wm = subprocess.Popen(["openbox"], env=self.env, stdout=log, stderr=log)
             try:
